@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 namespace tessil {
@@ -35,5 +36,32 @@ struct MemoryImages {
     FileImage.reset();
   }
 };
+
+// The largest image the program takes from a plug-in: the PIC18's 21-bit
+// program address space, 2 MiB. Buffers handed to the plug-in are never
+// smaller than this, so a plug-in that reports different counts for its two
+// kinds, or a count that no longer matches an array, still stays inside them.
+inline constexpr std::uint32_t kMaxImageWords = 1u << 20;
+
+// Raised when a plug-in reports an image larger than kMaxImageWords.
+class ImageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class ImageSlot { File, Chip };
+
+// The one way an array is made: the count of sizeKind, the slot's old array
+// freed, a new one of that count filled from sourceKind, and shown. A count
+// above kMaxImageWords raises ImageError before anything is freed.
+void ReplaceImage(MemoryImages& images, ImageSlot slot, ImageKind sizeKind, ImageKind sourceKind,
+                  PluginHost& plugin);
+// The same with a count already asked for.
+void ReplaceImageWithCount(MemoryImages& images, ImageSlot slot, std::uint32_t count,
+                           ImageKind sourceKind, PluginHost& plugin);
+
+// Hands the shown array to the plug-in as its image of `kind`. The plug-in
+// reads its own count of words: past the array's end it reads erased words.
+void CopyDisplayedToPlugin(const MemoryImages& images, ImageKind kind, PluginHost& plugin);
 
 }  // namespace tessil

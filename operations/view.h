@@ -42,10 +42,10 @@ enum class MessageIcon { Stop, Exclamation };
 // value the dialog had from its last use (the open dialog is shared between
 // HEX Load and Select Plug-in).
 struct FileDialogSetup {
-  std::optional<std::string> filter;  // "*.hex|*.hex": description|pattern
-  std::optional<std::string> fileName;
-  std::optional<std::string> title;
-  std::optional<std::string> defaultExtension;
+  std::optional<std::string> filter{};  // "*.hex|*.hex": description|pattern
+  std::optional<std::string> fileName{};
+  std::optional<std::string> title{};
+  std::optional<std::string> defaultExtension{};
 };
 
 enum class Timer { Splash /* Timer1 */, Polling /* Timer2 */ };
