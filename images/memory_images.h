@@ -2,6 +2,8 @@
 // chip image and the one that is shown.
 #pragma once
 
+#include <tessil/plugin.h>
+
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -41,7 +43,7 @@ struct MemoryImages {
 // program address space, 2 MiB. Buffers handed to the plug-in are never
 // smaller than this, so a plug-in that reports different counts for its two
 // kinds, or a count that no longer matches an array, still stays inside them.
-inline constexpr std::uint32_t kMaxImageWords = 1u << 20;
+inline constexpr std::uint32_t kMaxImageWords = TESSIL_MAX_IMAGE_WORDS;
 
 // Raised when a plug-in reports an image larger than kMaxImageWords.
 class ImageError : public std::runtime_error {

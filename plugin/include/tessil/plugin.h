@@ -19,7 +19,11 @@
  * (0 = the file image, 1 = the chip image). Word i holds the device bytes at
  * addresses 2i (low 8 bits) and 2i+1 (high 8 bits). `_GetMemoryBuffer` writes
  * and `_SetMemoryBuffer` reads exactly the number of words that
- * `_GetMemorySize` reports for the same kind.
+ * `_GetMemorySize` reports for the same kind. An image holds at most
+ * TESSIL_MAX_IMAGE_WORDS words (2 MiB, the PIC18's 21-bit program space);
+ * Tessil refuses larger counts, and the word arrays it hands over always have
+ * room for that many words, so a plug-in whose two images differ in size
+ * cannot run past them.
  *
  * Writing a plug-in: define TESSIL_PLUGIN_IMPLEMENTATION before including this
  * header, then define the functions `tessil_ShowDLL`, `tessil_ParseFile`, ...
@@ -49,6 +53,7 @@ enum {
 
 enum { TESSIL_FILE_IMAGE = 0, TESSIL_CHIP_IMAGE = 1 };
 enum { TESSIL_REVDEV_SIZE = 12, TESSIL_ID_BYTES = 8 };
+#define TESSIL_MAX_IMAGE_WORDS 1048576u
 
 /*
  * The 24 entry points in the order Tessil looks them up:
