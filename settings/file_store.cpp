@@ -19,7 +19,9 @@ namespace {
 constexpr std::string_view kHeader = "REGEDIT4";
 constexpr std::string_view kRoot = "HKEY_CURRENT_USER";
 
-std::string Reason(int error) { return std::generic_category().message(error); }
+std::string Reason(int error) {
+  return std::generic_category().message(error);
+}
 
 [[noreturn]] void FailOn(const fs::path& path, std::string_view what, int error = errno) {
   throw SettingsError("Cannot " + std::string(what) + " " + path.string() + ": " + Reason(error));
@@ -104,7 +106,8 @@ class LineParser {
   }
 
   void End() {
-    if (!rest_.empty()) Fail("unexpected text \"" + std::string(rest_) + "\" at the end of the line");
+    if (!rest_.empty())
+      Fail("unexpected text \"" + std::string(rest_) + "\" at the end of the line");
   }
 
  private:
@@ -215,7 +218,9 @@ KeyTree FileStore::Load() const {
   return ParseRegFile(text, file_);
 }
 
-bool FileStore::KeyExists(std::string_view key) const { return Load().KeyExists(key); }
+bool FileStore::KeyExists(std::string_view key) const {
+  return Load().KeyExists(key);
+}
 
 std::optional<StoreValue> FileStore::Read(std::string_view key, std::string_view name) const {
   return Load().Read(key, name);
@@ -235,12 +240,16 @@ void FileStore::Write(std::string_view key, std::string_view name, const StoreVa
 void FileStore::Change(const std::function<bool(KeyTree&)>& change) {
   // A settings file linked from elsewhere (a dotfiles folder) stays a link: the new file
   // replaces the link's target.
+  // (A missing file is no link; any other trouble with it shows when it is read.)
   std::error_code error;
-  fs::path target = fs::is_symlink(file_, error) ? fs::weakly_canonical(file_, error) : file_;
-  if (error) throw SettingsError("Cannot follow the link " + file_.string() + ": " + error.message());
+  fs::path target = file_;
+  if (fs::is_symlink(fs::symlink_status(file_, error))) {
+    target = fs::weakly_canonical(file_, error);
+    if (error) FailOn(file_, "follow the link", error.value());
+  }
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   fs::create_directories(folder, error);
-  if (error) throw SettingsError("Cannot create the folder " + folder.string() + ": " + error.message());
+  if (error) FailOn(folder, "create the folder", error.value());
 
   // The lock lives in a file of its own: the settings file is replaced on every write, so a
   // lock on it would guard only the copy that was current when it was taken.
@@ -257,7 +266,8 @@ void FileStore::Change(const std::function<bool(KeyTree&)>& change) {
   // Only the lock holder uses this name, so a copy left by a writer that died is stale.
   const fs::path temp = fs::path(target) += ".tmp";
   ::unlink(temp.c_str());
-  Fd out(Retry([&] { return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }));
+  Fd out(
+      Retry([&] { return ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }));
   if (out.get() < 0) FailOn(temp, "create");
   try {
     struct stat old_file;
@@ -292,8 +302,9 @@ fs::path DefaultStorePath() {
       home = user ? user->pw_dir : nullptr;
     }
     if (!home || !*home)
-      throw SettingsError("Cannot find a folder for the settings: neither HOME nor "
-                          "XDG_CONFIG_HOME is set");
+      throw SettingsError(
+          "Cannot find a folder for the settings: neither HOME nor "
+          "XDG_CONFIG_HOME is set");
     base = fs::path(home) / ".config";
   }
   return base / "tessil" / "registry.reg";

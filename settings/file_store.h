@@ -14,11 +14,11 @@
 // path and line and is never written over.
 #pragma once
 
-#include "settings/key_tree.h"
-#include "settings/settings.h"
-
 #include <filesystem>
 #include <functional>
+
+#include "settings/key_tree.h"
+#include "settings/settings.h"
 
 namespace tessil {
 

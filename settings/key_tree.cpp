@@ -8,9 +8,13 @@ namespace {
 
 using namespace std::string_view_literals;
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Fold(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool HasLineBreakOrNul(std::string_view s) { return s.find_first_of("\r\n\0"sv) != s.npos; }
+bool HasLineBreakOrNul(std::string_view s) {
+  return s.find_first_of("\r\n\0"sv) != s.npos;
+}
 
 }  // namespace
 
@@ -64,7 +68,9 @@ const KeyTree::Key* KeyTree::Find(std::string_view key) const {
   return const_cast<KeyTree*>(this)->Find(key);
 }
 
-bool KeyTree::KeyExists(std::string_view key) const { return Find(key) != nullptr; }
+bool KeyTree::KeyExists(std::string_view key) const {
+  return Find(key) != nullptr;
+}
 
 bool KeyTree::AddKey(std::string_view key) {
   CheckKeyPath(key);

@@ -3,12 +3,12 @@
 // rebuilds it from the file on every access.
 #pragma once
 
-#include "settings/settings.h"
-
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "settings/settings.h"
 
 namespace tessil {
 

@@ -2,11 +2,11 @@
 // tell exactly which keys were created and which values written, in which order.
 #pragma once
 
-#include "settings/key_tree.h"
-#include "settings/settings.h"
-
 #include <string>
 #include <vector>
+
+#include "settings/key_tree.h"
+#include "settings/settings.h"
 
 namespace tessil {
 

@@ -8,7 +8,9 @@ Settings::Settings(std::unique_ptr<Store> store) : store_(std::move(store)) {
   if (!store_) throw SettingsError("The settings have no store to work on");
 }
 
-Settings::~Settings() { current_.reset(); }
+Settings::~Settings() {
+  current_.reset();
+}
 
 bool Settings::OpenKey(std::string_view path) {
   if (!store_->KeyExists(path)) return false;
@@ -16,7 +18,9 @@ bool Settings::OpenKey(std::string_view path) {
   return true;
 }
 
-void Settings::CreateKey(std::string_view path) { store_->CreateKey(path); }
+void Settings::CreateKey(std::string_view path) {
+  store_->CreateKey(path);
+}
 
 std::string Settings::ReadString(std::string_view name) {
   // With no key open there is no value to find, which reads like a missing one.

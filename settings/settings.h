@@ -77,10 +77,12 @@ struct PluginValueDefault {
   std::int32_t value;
 };
 inline constexpr PluginValueDefault kPluginValueDefaults[] = {
-    {"CLOCK_MASK", 2},          {"DATA_FROM_PIC_MASK", 128}, {"DATA_TO_PIC_MASK", 1},
-    {"VPP_MASK", 4},            {"VCC_MASK", 8},             {"CLOCK_INV", 32},
-    {"DATA_FROM_PIC_INV", 16},  {"DATA_TO_PIC_INV", 32},     {"VPP_INV", 16},
-    {"VCC_INV", 16},            {"DelayIO", 255},            {"DelayProg", 16},
+    {"CLOCK_MASK", 2},         {"DATA_FROM_PIC_MASK", 128},
+    {"DATA_TO_PIC_MASK", 1},   {"VPP_MASK", 4},
+    {"VCC_MASK", 8},           {"CLOCK_INV", 32},
+    {"DATA_FROM_PIC_INV", 16}, {"DATA_TO_PIC_INV", 32},
+    {"VPP_INV", 16},           {"VCC_INV", 16},
+    {"DelayIO", 255},          {"DelayProg", 16},
     {"LPT_port_@", 888},
 };
 
