@@ -70,6 +70,22 @@ inline constexpr char kDllSettings[] = "\\Software\\Tessil\\DLL\\Settings";
 
 inline constexpr char kReleaseMarker[] = "Tessil v2.02";
 
+// The device plug-in's wiring and timing values under keys::kDllSettings, with the defaults
+// that seeding writes, in the order it writes them. The program itself never reads them.
+struct PluginValueDefault {
+  std::string_view name;
+  std::int32_t value;
+};
+inline constexpr PluginValueDefault kPluginValueDefaults[] = {
+    {"CLOCK_MASK", 2},         {"DATA_FROM_PIC_MASK", 128},
+    {"DATA_TO_PIC_MASK", 1},   {"VPP_MASK", 4},
+    {"VCC_MASK", 8},           {"CLOCK_INV", 32},
+    {"DATA_FROM_PIC_INV", 16}, {"DATA_TO_PIC_INV", 32},
+    {"VPP_INV", 16},           {"VCC_INV", 16},
+    {"DelayIO", 255},          {"DelayProg", 16},
+    {"LPT_port_@", 888},
+};
+
 // The release check, seeding the store when the stored marker differs.
 void CheckReleaseAndSeed(Settings& settings);
 
