@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessil {
 
@@ -57,10 +58,25 @@ class PluginHost {
 #undef TESSIL_HOST_CALL
 
  private:
+  // Counts the calls under way, so that an unload from inside one keeps the
+  // library mapped until the call returns.
+  class CallScope {
+   public:
+    explicit CallScope(PluginHost& host);
+    ~CallScope();
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+
+   private:
+    PluginHost& host_;
+  };
+
   LibraryOpener opener_;
   std::unique_ptr<Library> library_;
   EntryTable entries_;
   std::string lastError_;
+  int callsInProgress_ = 0;
+  std::vector<std::unique_ptr<Library>> retired_;  // unloaded during a call
 };
 
 }  // namespace tessil
