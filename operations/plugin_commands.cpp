@@ -1,27 +1,15 @@
 // The plug-in loader, the polling timer and its guard, and the two mode toggles.
 #include "operations/commands.h"
+#include "operations/messages.h"
 
 namespace tessil {
 
 namespace {
 
-constexpr char kInterfaceError[] =
-    "             DLL interface error !\n Download a newer version of the DLL.";
-constexpr char kDllCaption[] = "DLL message ...";
-
 // The file's name for status panel 0: the text after the last separator of
 // either platform, since a stored path may have come from Windows.
 std::string PluginName(const std::string& path) {
   return path.substr(path.find_last_of("/\\") + 1);
-}
-
-// Makes \Software\Tessil\DLL current. A store edited by hand may lack it;
-// the key is then created, so a value written next lands where start-up
-// reads it and not in whatever key happened to be current.
-void OpenDllKey(Settings& settings) {
-  if (settings.OpenKey(keys::kDll)) return;
-  settings.CreateKey(keys::kDll);
-  settings.OpenKey(keys::kDll);
 }
 
 }  // namespace
@@ -42,24 +30,19 @@ void Commands::LoadPlugin(const std::string& path) {
     v_.SetEnabled(Control::SB_load, false);
     v_.SetMenuEnabled(MenuItem::AutotectPIC, false);
     v_.SetMenuChecked(MenuItem::AutotectPIC, false);
-    v_.ShowMessage(kInterfaceError, kDllCaption, MessageIcon::Stop);
+    v_.ShowMessage(text::kInterfaceError, text::kDllCaption, MessageIcon::Stop);
   }
 }
 
 void Commands::SelectPICClick() {
-  if (s_.closed) return;
-  FileDialogSetup setup;
-  setup.filter = "*.so|*.so";
-  // Opened without creating it: a cancelled dialog must leave the store as it was.
-  bool keyOpen = s_.settings->OpenKey(keys::kDll);
-  setup.fileName = keyOpen ? s_.settings->ReadString("filename") : "";
-  std::optional<std::string> chosen = v_.RunOpenDialog(setup);
+  // The key is opened before the dialog, so it is current even when the user
+  // cancels; a store without it reads and writes the key current before.
+  s_.settings->OpenKey(keys::kDll);
+  const auto chosen = v_.RunOpenDialog(
+      {.filter = "*.so|*.so", .fileName = s_.settings->ReadString("filename")});
   if (!chosen) return;
   LoadPlugin(*chosen);
-  // Stored refused or not, so the next start tries the same file again. The
-  // key is made current again: the plug-in's window may have let other
-  // handlers run and move the current key meanwhile.
-  OpenDllKey(*s_.settings);
+  // Stored refused or not, so the next start tries the same file again.
   s_.settings->WriteString("filename", *chosen);
 }
 
@@ -76,7 +59,7 @@ void Commands::ResumePolling() {
 void Commands::Timer2Timer() {
   // With no plug-in accepted there is nobody to ask: the host would answer 0,
   // which reads as "hardware present", so the poll stops here instead.
-  if (s_.closed || !v_.IsMenuChecked(MenuItem::AutotectPIC) || !s_.plugin.Accepted()) return;
+  if (!v_.IsMenuChecked(MenuItem::AutotectPIC) || !s_.plugin.Accepted()) return;
 
   s_.plugin.InitHardware();
   bool hardware = s_.plugin.IsHWPresent() != TESSIL_HW_ABSENT;
@@ -103,7 +86,6 @@ void Commands::Timer2Timer() {
 }
 
 void Commands::AutotectPICClick() {
-  if (s_.closed) return;
   if (!v_.IsMenuChecked(MenuItem::AutotectPIC)) {
     v_.SetTimerEnabled(Timer::Polling, true);
     v_.SetMenuChecked(MenuItem::AutotectPIC, true);
@@ -120,14 +102,13 @@ void Commands::AutotectPICClick() {
 }
 
 void Commands::AutorunPICClick() {
-  if (s_.closed) return;
   bool autorun = !v_.IsMenuChecked(MenuItem::AutorunPIC);
   v_.SetMenuChecked(MenuItem::AutorunPIC, autorun);
   if (autorun) v_.SetMenuChecked(MenuItem::AutotectPIC, false);
   v_.SetMenuEnabled(MenuItem::AutotectPIC, !autorun);
   // The timer is left alone: coming from automatic detection it keeps
   // ticking, and each tick returns at once with Autodetect unchecked.
-  OpenDllKey(*s_.settings);
+  s_.settings->OpenKey(keys::kDll);
   s_.settings->WriteString("autorun", autorun ? "YES" : "NO");
 }
 

@@ -48,11 +48,10 @@ struct Scenario {
   int selectorAfter;
 };
 
-void Results(fakes::RecorderState& p, std::initializer_list<std::pair<const char*, int>> r) {
-  for (auto [name, value] : r) p.result[name] = static_cast<std::uint8_t>(value);
-}
-auto Script(std::initializer_list<std::pair<const char*, int>> results) {
-  return [results](fakes::RecorderState& p, fakes::FakeView&) { Results(p, results); };
+auto Script(std::vector<std::pair<std::string, int>> results) {
+  return [results](fakes::RecorderState& p, fakes::FakeView&) {
+    for (const auto& [name, value] : results) p.result[name] = static_cast<std::uint8_t>(value);
+  };
 }
 const auto kNoScript = [](fakes::RecorderState&, fakes::FakeView&) {};
 const auto kAutorun = [](fakes::RecorderState&, fakes::FakeView& v) {
@@ -133,6 +132,8 @@ const Scenario kScenarios[] = {
     {"SaveCancelled", Before::FileShown, kNoScript, &Commands::SB_saveClick, {}, {}, {}, 0},
 };
 
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
 class DeviceCommands : public CommandsTest, public ::testing::WithParamInterface<Scenario> {};
 
 TEST_P(DeviceCommands, CallsStatusTextsMessagesAndPolling) {
@@ -201,7 +202,7 @@ TEST_F(CommandsTest, ProgrammedFileImageBecomesASeparateChipImage) {
   ASSERT_TRUE(session.images.ChipImage);
   EXPECT_NE(session.images.ChipImage.get(), session.images.FileImage.get());
   EXPECT_EQ(*session.images.ChipImage, *session.images.FileImage);
-  EXPECT_EQ(plugin.image[1], plugin.image[0]);  // handed back as the chip image
+  EXPECT_EQ(plugin.image[1], *session.images.ChipImage);  // handed back as the chip image
 }
 
 TEST_F(CommandsTest, FailedVerificationShowsWhatTheDeviceReturned) {

@@ -241,24 +241,22 @@ INSTANTIATE_TEST_SUITE_P(
                     SelectCase{"Cancelled", std::nullopt, false, "/old/libold.so", 0}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(PluginCommandsTest, SelectWithoutTheStoredKeyOffersNothingAndCreatesItOnlyForAChoice) {
+// A store whose plug-in key was deleted by hand: the open fails, so the
+// dialog offers and the choice lands in the key that was current before.
+TEST_F(PluginCommandsTest, SelectWithoutThePluginKeyUsesTheKeyCurrentBefore) {
   auto bare = std::make_unique<TestStore>();
-  bare->CreateKey(keys::kMainWindow);
-  bare->Write(keys::kMainWindow, "filename", std::string("/not/this/one.so"));
+  bare->CreateKey(keys::kTop);
+  bare->Write(keys::kTop, "filename", std::string("/top/libold.so"));
   store_ = bare.get();
   s.settings = std::make_unique<Settings>(std::move(bare));
-  s.settings->OpenKey(keys::kMainWindow);
-
-  v.openAnswers.push_back(std::nullopt);
-  c.SelectPICClick();
-  EXPECT_EQ(v.openSetups.at(0).fileName, "");
-  EXPECT_FALSE(store_->KeyExists(keys::kDll));
+  s.settings->OpenKey(keys::kTop);
 
   v.openAnswers.push_back("/p/librecording.so");
   c.SelectPICClick();
-  EXPECT_EQ(Stored("filename"), "/p/librecording.so");
-  EXPECT_EQ(std::get<std::string>(*store_->Read(keys::kMainWindow, "filename")),
-            "/not/this/one.so");
+  EXPECT_EQ(v.openSetups.at(0).fileName, "/top/libold.so");
+  EXPECT_FALSE(store_->KeyExists(keys::kDll));
+  EXPECT_EQ(std::get<std::string>(*store_->Read(keys::kTop, "filename")), "/p/librecording.so");
+  EXPECT_EQ(s.settings->CurrentKey(), keys::kTop);
 }
 
 struct PollCase {
@@ -440,21 +438,6 @@ TEST_F(PluginCommandsTest, PauseMemoIsOneFlagNotACounter) {
     EXPECT_EQ(timer, expected);
     EXPECT_EQ(s.pollMemo, script.ends_with('R') ? 0 : 1);
   }
-}
-
-TEST_F(PluginCommandsTest, NoHandlerActsOnceClosed) {
-  Accept();
-  s.closed = true;
-  ViewState before = State();
-  v.openAnswers.push_back("/p/librecording.so");
-  c.SelectPICClick();
-  c.Timer2Timer();
-  c.AutotectPICClick();
-  c.AutorunPICClick();
-  EXPECT_EQ(State(), before);
-  EXPECT_THAT(v.openSetups, IsEmpty());
-  EXPECT_THAT(Calls(), IsEmpty());
-  EXPECT_EQ(Stored("autorun"), "NO");
 }
 
 // The same commands over real shared libraries loaded with dlopen.
