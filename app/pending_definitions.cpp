@@ -33,10 +33,16 @@ PluginHost::PluginHost(LibraryOpener opener) : opener_(std::move(opener)) {}
 PluginHost::~PluginHost() = default;
 
 FileStore::FileStore(std::filesystem::path path) : path_(std::move(path)) {}
-bool FileStore::KeyExists(std::string_view) const { return false; }
+bool FileStore::KeyExists(std::string_view) const {
+  return false;
+}
 void FileStore::CreateKey(std::string_view) {}
-std::optional<StoreValue> FileStore::Read(std::string_view, std::string_view) const { return {}; }
+std::optional<StoreValue> FileStore::Read(std::string_view, std::string_view) const {
+  return {};
+}
 void FileStore::Write(std::string_view, std::string_view, const StoreValue&) {}
-std::filesystem::path DefaultStorePath() { return {}; }
+std::filesystem::path DefaultStorePath() {
+  return {};
+}
 
 }  // namespace tessil
