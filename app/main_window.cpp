@@ -299,7 +299,11 @@ void TMainWindow::BuildControls() {
     auto* edit = Make<QLineEdit>(this, name, {670, 278, 105, 21});
     edit->setMaxLength(kIdLength);
     edit->setText(kInitialId);
-    edit->setFont(MakeFont(kControlFont));
+    // Liberation Sans runs a little wider than the bitmap face the box was
+    // sized for; closing the letters up by half a pixel keeps a whole ID in view.
+    QFont font = MakeFont(kControlFont);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+    edit->setFont(font);
     edit->setContextMenuPolicy(Qt::NoContextMenu);
     this->*member = edit;
   }

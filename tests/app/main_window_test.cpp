@@ -18,6 +18,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -559,6 +561,18 @@ TEST_F(MainWindowTest, IdChangeTellsUserEditsFromProgramOnes) {
   EXPECT_TRUE(calls[1].idModified);
   EXPECT_FALSE(calls[2].idModified);
   EXPECT_FALSE(window.IsIdModified());
+}
+
+TEST_F(MainWindowTest, IdBoxShowsAWholeId) {
+  auto* idEdit = Find<QLineEdit>("IDEdit");
+  QStyleOptionFrame frame;
+  frame.initFrom(idEdit);
+  frame.lineWidth = 1;
+  const int room =
+      idEdit->style()->subElementRect(QStyle::SE_LineEditContents, &frame, idEdit).width() - 4;
+  for (const char* id : {"0000000000000000", "0123456789ABCDEF"}) {
+    EXPECT_LE(QFontMetrics(idEdit->font()).horizontalAdvance(id), room) << id;
+  }
 }
 
 TEST_F(MainWindowTest, TypedSelectorTextSelectsOnlyAnExactEntry) {
