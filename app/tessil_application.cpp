@@ -11,7 +11,9 @@ namespace tessil {
 TessilApplication::TessilApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName("tessil");
   setApplicationVersion(TESSIL_VERSION);
-  // Pairs the windows with tessil.desktop, whose name is the application title.
+  // The application title reaches the task bar through tessil.desktop, whose
+  // name it is. setApplicationDisplayName would instead append it to every
+  // window caption on X11, and the main window's caption is fixed.
   setDesktopFileName("tessil");
   // The layout is pixel-fixed; one style everywhere keeps it as drawn.
   setStyle(QStyleFactory::create("Fusion"));
