@@ -98,8 +98,8 @@ constexpr std::array<MenuSpec, 7> kMenu{{
     {"About", "About", true, false, &Commands::AboutClick},
 }};
 
-// Cell widths as drawn, without the one-pixel grid line that the table view
-// counts into each section.
+// Cell sizes as drawn; the table view counts the one-pixel grid line after a
+// cell into its section, so each section is one pixel more.
 constexpr int kGridLine = 1;
 constexpr int kDefaultRowHeight = 18;
 constexpr int kFixedRowHeight = 16;
@@ -124,9 +124,10 @@ constexpr char kHexFilter[] = "*.hex|*.hex";
 // several patterns in one entry are separated by ";". A lone description at
 // the end is its own pattern.
 QStringList NameFilters(const std::string& filter) {
+  if (filter.empty()) return {};
   const QStringList parts = ToQ(filter).split('|');
   QStringList filters;
-  for (qsizetype i = 0; i + 1 <= parts.size() && !filter.empty(); i += 2) {
+  for (qsizetype i = 0; i < parts.size(); i += 2) {
     const QString& description = parts[i];
     const QString patterns = i + 1 < parts.size() ? parts[i + 1] : description;
     filters << QStringLiteral("%1 (%2)").arg(description, QString(patterns).replace(';', ' '));
@@ -202,43 +203,20 @@ void TMainWindow::BuildControls() {
   parents[Window] = this;
 
   // The captions keep their spaces; "&" gives the Alt+letter key.
+  // clang-format off
   const std::array<ButtonSpec, 5> buttons{{
-      {&TMainWindow::SB_load_,
-       "SB_load",
-       FILE_Box,
-       {8, 14, 94, 38},
-       "   &Load    ",
-       "Open an HEX file",
-       "load.svg"},
-      {&TMainWindow::SB_save_,
-       "SB_save",
-       FILE_Box,
-       {8, 58, 94, 38},
-       "   &Save    ",
-       "Save the display into HEX file",
-       "save.svg"},
-      {&TMainWindow::SB_download_,
-       "SB_download",
-       PIC_Box,
-       {6, 14, 96, 38},
-       "  &Read   ",
-       "Load data from PIC",
-       "download.svg"},
-      {&TMainWindow::SB_upload_,
-       "SB_upload",
-       PIC_Box,
-       {6, 58, 96, 38},
-       "&Program",
-       "Transfert data to PIC",
-       "upload.svg"},
-      {&TMainWindow::SB_exit_,
-       "SB_exit",
-       Window,
-       {6, 272, 96, 38},
-       "   &Exit    ",
-       "Quit",
-       "exit.svg"},
+      {&TMainWindow::SB_load_, "SB_load", FILE_Box, {8, 14, 94, 38}, "   &Load    ",
+       "Open an HEX file", "load.svg"},
+      {&TMainWindow::SB_save_, "SB_save", FILE_Box, {8, 58, 94, 38}, "   &Save    ",
+       "Save the display into HEX file", "save.svg"},
+      {&TMainWindow::SB_download_, "SB_download", PIC_Box, {6, 14, 96, 38}, "  &Read   ",
+       "Load data from PIC", "download.svg"},
+      {&TMainWindow::SB_upload_, "SB_upload", PIC_Box, {6, 58, 96, 38}, "&Program",
+       "Transfert data to PIC", "upload.svg"},
+      {&TMainWindow::SB_exit_, "SB_exit", Window, {6, 272, 96, 38}, "   &Exit    ",
+       "Quit", "exit.svg"},
   }};
+  // clang-format on
   for (const ButtonSpec& spec : buttons) {
     auto* button = Make<QToolButton>(parents[spec.parent], spec.name, spec.geometry);
     button->setText(spec.text);
@@ -268,7 +246,7 @@ void TMainWindow::BuildControls() {
   ScrollBar1_ = Make<QScrollBar>(this, "ScrollBar1", {646, 6, 16, 303});
   ScrollBar1_->setOrientation(Qt::Vertical);
   ScrollBar1_->setSingleStep(1);
-  ScrollBar1_->setPageStep(1);  // a click beside the thumb moves one page of the grid too
+  ScrollBar1_->setPageStep(1);  // a click beside the thumb moves one position, as an arrow does
   ScrollBar1_->setFocusPolicy(Qt::StrongFocus);
 
   Panel1_ = Make<QFrame>(this, "Panel1", {668, 6, 108, 270});
@@ -467,8 +445,8 @@ void TMainWindow::SocketMenuRequested(QWidget* socket, const QPoint& position) {
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
   Act(&Commands::FormClose);
-  // The close sequence stopped the splash timer; a splash still up would
-  // otherwise stay, and keep the application running, for good.
+  // The close sequence stopped the splash timer, so nothing else would take
+  // a splash that is still up off the screen.
   if (about_) about_->hide();
   event->accept();
 }
