@@ -537,7 +537,10 @@ int TMainWindow::GridColCount() const {
 }
 
 void TMainWindow::SetGridCell(int column, int row, const std::string& text) {
-  if (QTableWidgetItem* cell = StringGrid1_->item(row, column)) cell->setText(ToQ(text));
+  // Grid texts are plain ASCII: Latin-1 is the cheap exact conversion.
+  if (QTableWidgetItem* cell = StringGrid1_->item(row, column)) {
+    cell->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+  }
 }
 
 std::string TMainWindow::IdText() const {

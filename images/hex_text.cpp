@@ -1,6 +1,6 @@
 #include "images/hex_text.h"
 
-#include <cstdio>
+#include <algorithm>
 
 namespace tessil {
 
@@ -19,8 +19,14 @@ std::uint8_t HexPairValue(char high, char low) {
 }
 
 std::string HexUpper(std::uint32_t value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
+  // Called for every cell of every grid page: no formatted output here.
+  int length = 1;
+  while (length < 8 && (value >> (4 * length)) != 0) ++length;
+  length = std::max(length, digits);
+  std::string text(static_cast<std::size_t>(length), '0');
+  for (int i = length - 1; i >= 0 && value != 0; --i, value >>= 4) {
+    text[static_cast<std::size_t>(i)] = "0123456789ABCDEF"[value & 0xF];
+  }
   return text;
 }
 
