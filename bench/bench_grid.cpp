@@ -39,11 +39,11 @@ struct Bench {
     window.SetEnabled(Control::ScrollBar1, true);
     window.SetScrollMaximum(ScrollMaximumFor(kWords));
     for (int p = 0; p < 2; ++p) {
-      const PageCells rows = FormatPage(p, *window.session().images.DisplayedImage, kWords,
+      const PageCells page = FormatPage(p, *window.session().images.DisplayedImage, kWords,
                                         grid->rowCount(), grid->columnCount());
-      for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-          pages[p].emplace_back(int(r + 1), int(c), QString::fromStdString(rows[r][c]));
+      for (int r = 0; r < page.rows; ++r) {
+        for (int c = 0; c < page.columns; ++c) {
+          pages[p].emplace_back(r + 1, c, QString::fromStdString(page.at(r, c)));
         }
       }
     }

@@ -16,7 +16,15 @@ inline constexpr std::uint32_t kWordsPerScrollStep = 64;
 // (the last column). Page position p starts at word p * 64. A word exists
 // when its index is below both the reported count and the array's length, so
 // a count that exceeds the array never reads past it.
-using PageCells = std::vector<std::vector<std::string>>;
+struct PageCells {
+  int rows = 0;     // data rows: the grid's rows but the fixed one
+  int columns = 0;  // all the grid's columns
+  std::vector<std::string> cells;  // row by row
+
+  // The text of data row r (0 = grid row 1) in column c.
+  const std::string& at(int r, int c) const { return cells[std::size_t(r) * columns + c]; }
+  std::string& at(int r, int c) { return cells[std::size_t(r) * columns + c]; }
+};
 PageCells FormatPage(int position, std::span<const std::uint16_t> words, std::uint32_t count,
                      int rowCount, int colCount);
 

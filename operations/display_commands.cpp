@@ -22,12 +22,10 @@ void Commands::ScrollBar1Change() {
   if (!s_.plugin.Accepted() || s_.images.DisplayedImage == nullptr) return;
   std::uint32_t count = 0;
   s_.plugin.GetMemorySize(&count, s_.images.DisplayedKind());
-  const PageCells rows = FormatPage(v_.ScrollPosition(), *s_.images.DisplayedImage, count,
+  const PageCells page = FormatPage(v_.ScrollPosition(), *s_.images.DisplayedImage, count,
                                     v_.GridRowCount(), v_.GridColCount());
-  for (std::size_t r = 0; r < rows.size(); ++r) {
-    for (std::size_t c = 0; c < rows[r].size(); ++c) {
-      v_.SetGridCell(static_cast<int>(c), static_cast<int>(r + 1), rows[r][c]);
-    }
+  for (int r = 0; r < page.rows; ++r) {
+    for (int c = 0; c < page.columns; ++c) v_.SetGridCell(c, r + 1, page.at(r, c));
   }
 }
 

@@ -33,16 +33,17 @@ class GridPage : public testing::TestWithParam<PageCase> {};
 TEST_P(GridPage, LabelsWordsAndEmptyRows) {
   const PageCase& c = GetParam();
   const auto words = Counting(c.length);
-  const PageCells rows = FormatPage(c.position, words, c.count, kRows, kCols);
-  ASSERT_EQ(rows.size(), 15u);
-  EXPECT_EQ(rows[0][0], c.firstLabel);
-  EXPECT_EQ(rows[c.lastRow - 1][0], c.lastLabel);
+  const PageCells page = FormatPage(c.position, words, c.count, kRows, kCols);
+  ASSERT_EQ(page.rows, 15);
+  ASSERT_EQ(page.columns, 10);
+  EXPECT_EQ(page.at(0, 0), c.firstLabel);
+  EXPECT_EQ(page.at(c.lastRow - 1, 0), c.lastLabel);
   int shown = 0;
-  for (int col = 1; col <= 8; ++col) shown += !rows[c.lastRow - 1][col].empty();
+  for (int col = 1; col <= 8; ++col) shown += !page.at(c.lastRow - 1, col).empty();
   EXPECT_EQ(shown, c.wordsInLastRow);
-  EXPECT_EQ(rows[c.lastRow - 1][9].size(), 2u * c.wordsInLastRow);
-  for (std::size_t r = c.lastRow; r < rows.size(); ++r) {
-    for (const auto& cell : rows[r]) EXPECT_EQ(cell, "") << "row " << r + 1;
+  EXPECT_EQ(page.at(c.lastRow - 1, 9).size(), 2u * c.wordsInLastRow);
+  for (int r = c.lastRow; r < page.rows; ++r) {
+    for (int col = 0; col < page.columns; ++col) EXPECT_EQ(page.at(r, col), "") << "row " << r + 1;
   }
 }
 
@@ -62,20 +63,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GridPage, WordsAreLowByteFirstAndCharactersPrintableOnly) {
   const std::vector<std::uint16_t> words = {0x6948, 0x0A21, 0x7E20, 0x807F, 0xFFA0};
-  const PageCells rows = FormatPage(0, words, 5, kRows, kCols);
-  EXPECT_EQ(rows[0][1], "6948");
-  EXPECT_EQ(rows[0][2], "0A21");
-  EXPECT_EQ(rows[0][9], "Hi!. ~....");
-  EXPECT_EQ(rows[0][6], "");
+  const PageCells page = FormatPage(0, words, 5, kRows, kCols);
+  EXPECT_EQ(page.at(0, 1), "6948");
+  EXPECT_EQ(page.at(0, 2), "0A21");
+  EXPECT_EQ(page.at(0, 9), "Hi!. ~....");
+  EXPECT_EQ(page.at(0, 6), "");
 }
 
 TEST(GridPage, NoCountOrNoArrayGivesAnEmptyPage) {
   const auto words = Counting(64);
-  for (const PageCells& rows : {FormatPage(0, words, 0, kRows, kCols),
+  for (const PageCells& page : {FormatPage(0, words, 0, kRows, kCols),
                                 FormatPage(0, {}, 64, kRows, kCols)}) {
-    for (const auto& row : rows) {
-      for (const auto& cell : row) EXPECT_EQ(cell, "");
-    }
+    for (const auto& cell : page.cells) EXPECT_EQ(cell, "");
   }
 }
 
@@ -83,8 +82,8 @@ TEST(GridPage, WordsPastTheLastPageWhenTheRemainderExceedsFiftySix) {
   // 64 * 3 + 60 words: the last position is 2, whose page ends at word 247.
   const auto words = Counting(252);
   EXPECT_EQ(ScrollMaximumFor(252), 2);
-  const PageCells rows = FormatPage(2, words, 252, kRows, kCols);
-  EXPECT_EQ(rows[14][8], "00F7");
+  const PageCells page = FormatPage(2, words, 252, kRows, kCols);
+  EXPECT_EQ(page.at(14, 8), "00F7");
 }
 
 TEST(GridPage, ScrollMaximum) {
