@@ -34,7 +34,8 @@ std::uint8_t Guarded(std::string_view name, Call call) noexcept {
   try {
     return call();
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "pic18sim: _%.*s failed: %s\n", static_cast<int>(name.size()), name.data(), e.what());
+    std::fprintf(stderr, "pic18sim: _%.*s failed: %s\n", static_cast<int>(name.size()), name.data(),
+                 e.what());
   } catch (...) {
     std::fprintf(stderr, "pic18sim: _%.*s failed\n", static_cast<int>(name.size()), name.data());
   }
@@ -43,7 +44,9 @@ std::uint8_t Guarded(std::string_view name, Call call) noexcept {
 
 }  // namespace
 
-#define PIC18SIM_FORWARD(name, params, args) \
-  uint8_t tessil_##name params { return Guarded(#name, [&] { return Sim().name args; }); }
+#define PIC18SIM_FORWARD(name, params, args)                \
+  uint8_t tessil_##name params {                            \
+    return Guarded(#name, [&] { return Sim().name args; }); \
+  }
 TESSIL_PLUGIN_ENTRIES(PIC18SIM_FORWARD)
 #undef PIC18SIM_FORWARD

@@ -28,10 +28,13 @@ bool Chip::CodeProtected() const {
          ProgramBit(kCpbCpdIndex, kCpd);
 }
 
-bool Chip::Blank() const { return cells_ == ErasedImage(*device_); }
+bool Chip::Blank() const {
+  return cells_ == ErasedImage(*device_);
+}
 
 void Chip::WriteProgram(std::uint32_t address, std::span<const std::uint8_t> bytes) {
-  for (std::uint32_t at = address; at < address + bytes.size() && at < cells_.program.size(); ++at) {
+  for (std::uint32_t at = address; at < address + bytes.size() && at < cells_.program.size();
+       ++at) {
     if (!BlockBit(at, kWrtIndex, kWrtb)) cells_.program[at] = bytes[at - address];
   }
 }
@@ -43,7 +46,9 @@ void Chip::WriteEeprom(std::uint32_t address, std::span<const std::uint8_t> byte
   }
 }
 
-void Chip::WriteId(std::span<const std::uint8_t, kIdBytes> id) { std::ranges::copy(id, cells_.id.begin()); }
+void Chip::WriteId(std::span<const std::uint8_t, kIdBytes> id) {
+  std::ranges::copy(id, cells_.id.begin());
+}
 
 void Chip::WriteConfig(std::span<const std::uint8_t, kConfigBytes> config) {
   if (ProgramBit(kWrtCbdIndex, kWrtc)) return;

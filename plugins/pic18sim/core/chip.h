@@ -23,7 +23,9 @@ class Chip {
   const Device& device() const { return *device_; }
   // The raw contents, including what protection hides from a programmer.
   const Image& cells() const { return cells_; }
-  std::uint16_t device_id() const { return static_cast<std::uint16_t>(device_->device_id | kRevision); }
+  std::uint16_t device_id() const {
+    return static_cast<std::uint16_t>(device_->device_id | kRevision);
+  }
 
   // What a programmer reads: code-protected blocks and a code-protected data EEPROM read as
   // zeros; the ID locations, the configuration and the device ID stay readable.
@@ -46,7 +48,9 @@ class Chip {
   void BulkErase() { cells_ = ErasedImage(*device_); }
 
  private:
-  bool ProgramBit(std::size_t index, std::uint8_t bit) const { return (cells_.config[index] & bit) == 0; }
+  bool ProgramBit(std::size_t index, std::uint8_t bit) const {
+    return (cells_.config[index] & bit) == 0;
+  }
   bool BlockBit(std::uint32_t address, std::size_t block_index, std::uint8_t boot_bit) const;
 
   const Device* device_;

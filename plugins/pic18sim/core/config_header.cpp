@@ -47,7 +47,8 @@ std::vector<ConfigSetting> ParseConfigHeader(std::string_view text) {
 
   for (std::string_view line : Lines(text)) {
     if (state == kBefore) {
-      if (line.find("superseded by the CONFIG directive") != std::string_view::npos) state = kComments;
+      if (line.find("superseded by the CONFIG directive") != std::string_view::npos)
+        state = kComments;
       continue;
     }
     if (state == kComments) {
@@ -64,7 +65,8 @@ std::vector<ConfigSetting> ParseConfigHeader(std::string_view text) {
     }
     if (match(line, address)) {
       std::uint32_t at = static_cast<std::uint32_t>(std::stoul(m[2].str(), nullptr, 16));
-      if (at >= kConfigAddress && at < kConfigAddress + kConfigBytes) register_index[m[1].str()] = at - kConfigAddress;
+      if (at >= kConfigAddress && at < kConfigAddress + kConfigBytes)
+        register_index[m[1].str()] = at - kConfigAddress;
     } else if (match(line, section)) {
       current_register = m[1].str();
       group_open = false;
@@ -77,7 +79,8 @@ std::vector<ConfigSetting> ParseConfigHeader(std::string_view text) {
       if (found == register_index.end()) return {};
       if (!group_open) groups.push_back({found->second, {}});
       group_open = true;
-      groups.back().values.push_back(static_cast<std::uint8_t>(std::stoul(m[2].str(), nullptr, 16)));
+      groups.back().values.push_back(
+          static_cast<std::uint8_t>(std::stoul(m[2].str(), nullptr, 16)));
     } else if (line.find_first_not_of(" \t") == std::string_view::npos) {
       group_open = false;
     }
@@ -102,7 +105,8 @@ std::vector<ConfigSetting> ParseConfigHeader(std::string_view text) {
   return settings;
 }
 
-std::vector<ConfigSetting> LoadConfigSettings(const std::filesystem::path& folder, const Device& device) {
+std::vector<ConfigSetting> LoadConfigSettings(const std::filesystem::path& folder,
+                                              const Device& device) {
   std::ifstream in(folder / HeaderFileName(device), std::ios::binary);
   if (!in) return {};
   std::string text(std::istreambuf_iterator<char>(in), {});
@@ -119,7 +123,8 @@ std::optional<std::size_t> SelectedOption(const ConfigSetting& setting,
 
 void ApplyOption(const ConfigSetting& setting, const ConfigOption& option,
                  std::span<std::uint8_t, kConfigBytes> config) {
-  config[setting.index] = static_cast<std::uint8_t>((config[setting.index] & ~setting.mask) | option.bits);
+  config[setting.index] =
+      static_cast<std::uint8_t>((config[setting.index] & ~setting.mask) | option.bits);
 }
 
 }  // namespace pic18sim

@@ -24,6 +24,8 @@ struct ConfigOption {
   std::string value;        // "HS"
   std::uint8_t bits;        // the setting's bits for this option (within `mask`)
   std::string description;  // "HS oscillator"
+
+  bool operator==(const ConfigOption&) const = default;
 };
 
 struct ConfigSetting {
@@ -32,11 +34,14 @@ struct ConfigSetting {
   std::size_t index;  // configuration byte, 0 = 0x300000
   std::uint8_t mask;  // the bits the setting occupies
   std::vector<ConfigOption> options;
+
+  bool operator==(const ConfigSetting&) const = default;
 };
 
 std::vector<ConfigSetting> ParseConfigHeader(std::string_view text);
 // Reads `folder`/p18f452.inc etc.; empty when the header is missing or does not pair up.
-std::vector<ConfigSetting> LoadConfigSettings(const std::filesystem::path& folder, const Device& device);
+std::vector<ConfigSetting> LoadConfigSettings(const std::filesystem::path& folder,
+                                              const Device& device);
 
 // The option the configuration bytes select, if any.
 std::optional<std::size_t> SelectedOption(const ConfigSetting& setting,

@@ -37,12 +37,13 @@ inline constexpr std::uint8_t kWrtb = 0x40;      // boot block write-protected
 inline constexpr std::uint8_t kWrtd = 0x80;      // data EEPROM write-protected
 
 struct Device {
-  std::string_view name;        // "PIC18F452"
-  std::uint32_t program_bytes;  // program memory from address 0
-  std::uint32_t eeprom_bytes;   // data EEPROM, at 0xF00000 in a HEX file
-  std::uint16_t device_id;      // DEVID2:DEVID1 with the revision bits (DEVID1<4:0>) clear
-  std::uint32_t boot_block_end; // the boot block is [0, boot_block_end)
-  std::uint32_t block_bytes;    // block n is [n * block_bytes, (n + 1) * block_bytes), minus the boot block
+  std::string_view name;         // "PIC18F452"
+  std::uint32_t program_bytes;   // program memory from address 0
+  std::uint32_t eeprom_bytes;    // data EEPROM, at 0xF00000 in a HEX file
+  std::uint16_t device_id;       // DEVID2:DEVID1 with the revision bits (DEVID1<4:0>) clear
+  std::uint32_t boot_block_end;  // the boot block is [0, boot_block_end)
+  std::uint32_t
+      block_bytes;  // block n is [n * block_bytes, (n + 1) * block_bytes), minus the boot block
   std::array<ConfigByte, kConfigBytes> config;
 
   std::uint32_t words() const { return program_bytes / 2; }

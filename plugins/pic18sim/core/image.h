@@ -10,10 +10,12 @@
 
 namespace pic18sim {
 
+using ConfigBytes = std::array<std::uint8_t, kConfigBytes>;
+
 struct Image {
   std::vector<std::uint8_t> program;  // device.program_bytes, byte address = index
   std::array<std::uint8_t, kIdBytes> id{};
-  std::array<std::uint8_t, kConfigBytes> config{};
+  ConfigBytes config{};
   std::vector<std::uint8_t> eeprom;  // device.eeprom_bytes
 
   bool operator==(const Image&) const = default;

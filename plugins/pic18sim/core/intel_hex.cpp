@@ -26,7 +26,8 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 std::string Hex(std::uint32_t value, int digits) {
   std::string s(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, value >>= 4) s[static_cast<std::size_t>(i)] = kHexDigits[value & 0xF];
+  for (int i = digits - 1; i >= 0; --i, value >>= 4)
+    s[static_cast<std::size_t>(i)] = kHexDigits[value & 0xF];
   return s;
 }
 
@@ -80,7 +81,8 @@ class Parser {
   std::string Record(std::string_view line, bool& ended) {
     if (line[0] != ':') return "a record must start with ':'";
     std::size_t digits = line.size() - 1;
-    if (digits < 10 || digits % 2 != 0) return "a record needs an even number of at least 10 digits";
+    if (digits < 10 || digits % 2 != 0)
+      return "a record needs an even number of at least 10 digits";
     std::array<std::uint8_t, 260> bytes;
     std::size_t count = digits / 2;
     if (count > bytes.size()) return "the record is longer than 255 data bytes";
@@ -138,11 +140,13 @@ class Parser {
     // Name the first byte that falls outside.
     std::uint32_t bad = address;
     for (std::size_t i = 0; i < data.size(); ++i, ++bad) {
-      bool inside = std::any_of(regions_.begin(), regions_.begin() + static_cast<std::ptrdiff_t>(region_count_),
-                                [&](const Region& g) { return bad >= g.start && bad - g.start < g.size; });
+      bool inside = std::any_of(
+          regions_.begin(), regions_.begin() + static_cast<std::ptrdiff_t>(region_count_),
+          [&](const Region& g) { return bad >= g.start && bad - g.start < g.size; });
       if (!inside) break;
     }
-    return "address 0x" + Hex(bad, 6) + " is outside the " + std::string(device_.name) + "'s memory";
+    return "address 0x" + Hex(bad, 6) + " is outside the " + std::string(device_.name) +
+           "'s memory";
   }
 
   const Device& device_;
@@ -168,7 +172,8 @@ class Writer {
   void Rows(std::uint32_t address, std::span<const std::uint8_t> bytes, bool skip_erased) {
     for (std::size_t at = 0; at < bytes.size(); at += 16) {
       auto row = bytes.subspan(at, std::min<std::size_t>(16, bytes.size() - at));
-      if (skip_erased && std::ranges::all_of(row, [](std::uint8_t b) { return b == kErasedByte; })) {
+      if (skip_erased &&
+          std::ranges::all_of(row, [](std::uint8_t b) { return b == kErasedByte; })) {
         continue;
       }
       Data(address + static_cast<std::uint32_t>(at), row);
@@ -178,7 +183,8 @@ class Writer {
   void Data(std::uint32_t address, std::span<const std::uint8_t> bytes) {
     if (address >> 16 != upper_) {
       upper_ = address >> 16;
-      const std::uint8_t upper[2] = {static_cast<std::uint8_t>(upper_ >> 8), static_cast<std::uint8_t>(upper_)};
+      const std::uint8_t upper[2] = {static_cast<std::uint8_t>(upper_ >> 8),
+                                     static_cast<std::uint8_t>(upper_)};
       Put(0, 0x04, upper);
     }
     Put(static_cast<std::uint16_t>(address), 0x00, bytes);
@@ -215,7 +221,8 @@ HexResult ParseHex(std::string_view text, const Device& device, bool accept_devi
   return Parser(device, accept_device_id).Run(text);
 }
 
-HexResult ReadHexFile(const std::filesystem::path& file, const Device& device, bool accept_device_id) {
+HexResult ReadHexFile(const std::filesystem::path& file, const Device& device,
+                      bool accept_device_id) {
   HexResult failed;
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) {
@@ -239,7 +246,8 @@ HexResult ReadHexFile(const std::filesystem::path& file, const Device& device, b
   return result;
 }
 
-std::string FormatHex(const Image& image, const Device& device, std::optional<std::uint16_t> device_id) {
+std::string FormatHex(const Image& image, const Device& device,
+                      std::optional<std::uint16_t> device_id) {
   Writer writer(image.program.size() + image.eeprom.size());
   writer.Rows(0, image.program, true);
   writer.Rows(kEepromAddress, image.eeprom, true);
@@ -260,7 +268,8 @@ std::string FormatHex(const Image& image, const Device& device, std::optional<st
     i = end;
   }
   if (device_id) {
-    const std::uint8_t id[2] = {static_cast<std::uint8_t>(*device_id), static_cast<std::uint8_t>(*device_id >> 8)};
+    const std::uint8_t id[2] = {static_cast<std::uint8_t>(*device_id),
+                                static_cast<std::uint8_t>(*device_id >> 8)};
     writer.Data(kDeviceIdAddress, id);
   }
   return writer.Finish();

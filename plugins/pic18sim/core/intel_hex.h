@@ -17,9 +17,9 @@
 namespace pic18sim {
 
 struct HexResult {
-  Image image;                                // valid only when ok()
-  std::optional<std::uint16_t> device_id;     // given when the file held both device ID bytes
-  std::string error;                          // empty on success, else "line 12: bad checksum"
+  Image image;                             // valid only when ok()
+  std::optional<std::uint16_t> device_id;  // given when the file held both device ID bytes
+  std::string error;                       // empty on success, else "line 12: bad checksum"
 
   bool ok() const { return error.empty(); }
 };

@@ -7,7 +7,8 @@
 namespace pic18sim {
 namespace {
 
-std::optional<std::uint32_t> ReadNumber(const tessil::Store& store, std::string_view key, std::string_view name) {
+std::optional<std::uint32_t> ReadNumber(const tessil::Store& store, std::string_view key,
+                                        std::string_view name) {
   std::optional<tessil::StoreValue> value = store.Read(key, name);
   if (!value || !std::holds_alternative<std::uint32_t>(*value)) return std::nullopt;
   return std::get<std::uint32_t>(*value);
@@ -18,7 +19,8 @@ std::optional<std::uint32_t> ReadNumber(const tessil::Store& store, std::string_
 SettingsForm LoadSettings(const tessil::Store& store) {
   SettingsForm form;
   for (std::size_t i = 0; i < kHardwareValues.size(); ++i) {
-    form.hardware[i] = ReadNumber(store, kHardwareKey, kHardwareValues[i].name).value_or(kHardwareValues[i].seeded);
+    form.hardware[i] = ReadNumber(store, kHardwareKey, kHardwareValues[i].name)
+                           .value_or(kHardwareValues[i].seeded);
   }
   Switches& s = form.switches;
   auto flag = [&](std::string_view name, bool fallback) {
@@ -31,7 +33,8 @@ SettingsForm LoadSettings(const tessil::Store& store) {
   s.row_time_us = ReadNumber(store, kSimulatorKey, "RowTime").value_or(s.row_time_us);
   std::optional<tessil::StoreValue> chip = store.Read(kSimulatorKey, "ChipType");
   if (chip && std::holds_alternative<std::string>(*chip)) {
-    if (const Device* device = FindDevice(std::get<std::string>(*chip))) s.chip = std::string(device->name);
+    if (const Device* device = FindDevice(std::get<std::string>(*chip)))
+      s.chip = std::string(device->name);
   }
   return form;
 }

@@ -40,10 +40,10 @@ inline constexpr std::array<HardwareValue, 13> kHardwareValues = {{
 
 // The simulation's switches and their value names in the store.
 struct Switches {
-  bool connected = true;        // "Connected": the programmer answers
-  bool inserted = true;         // "ChipInserted": a chip sits in the socket
+  bool connected = true;           // "Connected": the programmer answers
+  bool inserted = true;            // "ChipInserted": a chip sits in the socket
   std::string chip = "PIC18F452";  // "ChipType": the part selected and in the socket
-  bool verify_fault = false;    // "VerifyFault": the first program byte does not take its value
+  bool verify_fault = false;       // "VerifyFault": the first program byte does not take its value
   // "RowTime": simulated microseconds per 64-byte row written (a row read takes a quarter);
   // 1000 makes a full program of a 32 KB part about 0.65 s.
   std::uint32_t row_time_us = 1000;

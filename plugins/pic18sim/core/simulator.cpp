@@ -33,7 +33,9 @@ std::string Args(std::initializer_list<long long> values) {
   return text;
 }
 
-std::string Quoted(const char* path) { return path ? "\"" + std::string(path) + "\"" : "null"; }
+std::string Quoted(const char* path) {
+  return path ? "\"" + std::string(path) + "\"" : "null";
+}
 
 std::filesystem::path HomeFolder() {
   const char* home = std::getenv("HOME");
@@ -47,14 +49,16 @@ std::filesystem::path HomeFolder() {
 std::filesystem::path DefaultChipPath() {
   const char* data = std::getenv("XDG_DATA_HOME");
   std::filesystem::path base = data && *data && data[0] == '/' ? std::filesystem::path(data)
-                                                                : HomeFolder() / ".local" / "share";
+                                                               : HomeFolder() / ".local" / "share";
   return base / "tessil" / "pic18sim" / "chip.hex";
 }
 
 // Shows a device operation's progress and tells whether the user cancelled it.
 class Simulator::ProgressScope {
  public:
-  ProgressScope(Ui& ui, std::string_view title, std::uint32_t steps) : ui_(ui) { ui_.BeginProgress(title, steps); }
+  ProgressScope(Ui& ui, std::string_view title, std::uint32_t steps) : ui_(ui) {
+    ui_.BeginProgress(title, steps);
+  }
   ~ProgressScope() { ui_.EndProgress(); }
   // False once the user has cancelled.
   bool Step() { return ui_.Progress(++done_); }
@@ -65,12 +69,16 @@ class Simulator::ProgressScope {
 };
 
 Simulator::Simulator(SimulatorOptions options)
-    : options_(std::move(options)), ui_(options_.ui ? *options_.ui : default_ui_), chip_(DefaultDevice()) {
+    : options_(std::move(options)),
+      ui_(options_.ui ? *options_.ui : default_ui_),
+      chip_(DefaultDevice()) {
   if (options_.open_store) {
     try {
       switches_ = LoadSettings(*options_.open_store()).switches;
     } catch (const std::exception& e) {
-      ui_.ReportError(std::string("The simulator's settings could not be read, the defaults stand in: ") + e.what());
+      ui_.ReportError(
+          std::string("The simulator's settings could not be read, the defaults stand in: ") +
+          e.what());
     }
   }
   LoadChip();
@@ -95,7 +103,8 @@ void Simulator::Wait(std::chrono::microseconds time) const {
 }
 
 void Simulator::SetRowTime(std::chrono::microseconds time) {
-  switches_.row_time_us = static_cast<std::uint32_t>(std::clamp<std::int64_t>(time.count(), 0, UINT32_MAX));
+  switches_.row_time_us =
+      static_cast<std::uint32_t>(std::clamp<std::int64_t>(time.count(), 0, UINT32_MAX));
 }
 
 // --- the chip's file --------------------------------------------------------------------------
@@ -131,7 +140,8 @@ std::optional<Chip> Simulator::ReadChipFile(const std::filesystem::path& file, c
 }
 
 void Simulator::SaveChip(const std::filesystem::path& file, const Chip& chip) {
-  std::string error = WriteFileAtomically(file, FormatHex(chip.cells(), chip.device(), chip.device_id()));
+  std::string error =
+      WriteFileAtomically(file, FormatHex(chip.cells(), chip.device(), chip.device_id()));
   if (!error.empty()) ui_.ReportError("The simulated chip could not be saved: " + error);
 }
 
@@ -182,7 +192,9 @@ void Simulator::ApplySwitches(const Switches& switches) {
 
 // --- images and files -------------------------------------------------------------------------
 
-std::uint8_t Simulator::ShowDLL(std::uintptr_t owner) { return Record("_ShowDLL", Args({static_cast<long long>(owner)}), kOk); }
+std::uint8_t Simulator::ShowDLL(std::uintptr_t owner) {
+  return Record("_ShowDLL", Args({static_cast<long long>(owner)}), kOk);
+}
 
 std::uint8_t Simulator::ParseFile(const char* path) {
   std::uint8_t result = kRefused;
@@ -196,7 +208,8 @@ std::uint8_t Simulator::ParseFile(const char* path) {
     result = kOk;
   }
   // The program tells the user the file was refused; the reason goes to the log.
-  if (result != kOk) std::fprintf(stderr, "pic18sim: HEX file refused: %s\n", last_file_error_.c_str());
+  if (result != kOk)
+    std::fprintf(stderr, "pic18sim: HEX file refused: %s\n", last_file_error_.c_str());
   return Record("_ParseFile", Quoted(path), result);
 }
 
@@ -209,7 +222,8 @@ std::uint8_t Simulator::UnParseFile(const char* path, std::int32_t kind) {
     last_file_error_ = WriteFileAtomically(path, FormatHex(*source, device()));
     if (last_file_error_.empty()) result = kOk;
   }
-  if (result != kOk) std::fprintf(stderr, "pic18sim: HEX file not written: %s\n", last_file_error_.c_str());
+  if (result != kOk)
+    std::fprintf(stderr, "pic18sim: HEX file not written: %s\n", last_file_error_.c_str());
   return Record("_UnParseFile", Quoted(path) + "," + std::to_string(kind), result);
 }
 
@@ -294,7 +308,8 @@ std::uint8_t Simulator::ReadRevDev(std::uint8_t* area) {
 std::uint8_t Simulator::ReadMem() {
   auto done = [&](std::uint8_t result) { return Record("_ReadMem", "", result); };
   if (!ChipAnswers()) {
-    ui_.ReportError("No chip answers: check that the programmer is connected and a chip is in the socket.");
+    ui_.ReportError(
+        "No chip answers: check that the programmer is connected and a chip is in the socket.");
     return done(kAborted);
   }
   const std::uint32_t rows = (device().program_bytes + device().eeprom_bytes) / kRowBytes;
@@ -340,7 +355,8 @@ std::uint8_t Simulator::ProgramMem(std::int32_t kind) {
   };
   for (std::uint32_t r = 0; r < rows; ++r) {
     if (r < program_rows) {
-      chip_.WriteProgram(r * kRowBytes, std::span(source.program).subspan(r * kRowBytes, kRowBytes));
+      chip_.WriteProgram(r * kRowBytes,
+                         std::span(source.program).subspan(r * kRowBytes, kRowBytes));
     } else {
       std::uint32_t at = (r - program_rows) * kRowBytes;
       chip_.WriteEeprom(at, std::span(source.eeprom).subspan(at, kRowBytes));
@@ -370,7 +386,8 @@ std::uint8_t Simulator::ProgramConfig(std::int32_t kind) {
   chip_.WriteConfig(source->config);
   SaveChip(options_.chip_file, chip_);
   for (std::size_t i = 0; i < kConfigBytes; ++i) {
-    if (chip_.cells().config[i] != (source->config[i] & device().config[i].mask)) return done(kVerifyFailed);
+    if (chip_.cells().config[i] != (source->config[i] & device().config[i].mask))
+      return done(kVerifyFailed);
   }
   return done(kOk);
 }
@@ -439,7 +456,8 @@ std::uint8_t Simulator::ShowConfig(std::uintptr_t owner, std::int32_t kind) {
   if (!target) return done(kNoAnswer);
   ConfigForm form;
   form.device = &device();
-  form.title = "Configuration bits - " + std::string(device().name) + (kind == 0 ? " (file image)" : " (chip image)");
+  form.title = "Configuration bits - " + std::string(device().name) +
+               (kind == 0 ? " (file image)" : " (chip image)");
   form.config = target->config;
   form.settings = LoadConfigSettings(options_.header_folder, device());
   // The dialog may let events run; it edits a copy that is stored only on OK.

@@ -65,7 +65,7 @@ struct Call {
 class Simulator {
  public:
   static constexpr std::size_t kCallLogLimit = 10000;  // the oldest calls are dropped beyond it
-  static constexpr std::uint32_t kRowBytes = 64;      // program and EEPROM are written row by row
+  static constexpr std::uint32_t kRowBytes = 64;       // program and EEPROM are written row by row
   static constexpr std::uint32_t kEraseRows = 8;       // a bulk erase takes as long as 8 rows
 
   // Reads the switches from the store and the chip from its file.

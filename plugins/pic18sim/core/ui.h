@@ -12,18 +12,17 @@
 
 #include "plugins/pic18sim/core/config_header.h"
 #include "plugins/pic18sim/core/device.h"
+#include "plugins/pic18sim/core/image.h"
 #include "plugins/pic18sim/core/sim_settings.h"
 
 namespace pic18sim {
 
-using ConfigBytes = std::array<std::uint8_t, kConfigBytes>;
-
 // What the configuration-bits dialog shows and edits.
 struct ConfigForm {
   const Device* device = nullptr;
-  std::string title;                     // "Configuration bits - PIC18F452 (file image)"
-  ConfigBytes config{};                  // the image's bytes
-  std::vector<ConfigSetting> settings;   // empty: edit the bytes themselves
+  std::string title;                    // "Configuration bits - PIC18F452 (file image)"
+  ConfigBytes config{};                 // the image's bytes
+  std::vector<ConfigSetting> settings;  // empty: edit the bytes themselves
 };
 
 class Ui {
@@ -37,10 +36,12 @@ class Ui {
   virtual void EndProgress() {}
 
   // Modal dialogs owned by the host's window `owner`; nullopt when cancelled.
-  virtual std::optional<SettingsForm> EditSettings(std::uintptr_t /*owner*/, const SettingsForm& /*form*/) {
+  virtual std::optional<SettingsForm> EditSettings(std::uintptr_t /*owner*/,
+                                                   const SettingsForm& /*form*/) {
     return std::nullopt;
   }
-  virtual std::optional<ConfigBytes> EditConfig(std::uintptr_t /*owner*/, const ConfigForm& /*form*/) {
+  virtual std::optional<ConfigBytes> EditConfig(std::uintptr_t /*owner*/,
+                                                const ConfigForm& /*form*/) {
     return std::nullopt;
   }
 

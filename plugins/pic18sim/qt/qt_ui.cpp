@@ -35,9 +35,13 @@ std::chrono::milliseconds& ProgressDelay() {
 }
 
 // Widgets need a QApplication; a plain QCoreApplication or none at all means no dialogs.
-bool HaveApplication() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+bool HaveApplication() {
+  return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
-QString Text(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The host's window when `owner` is one of this process's windows, else the active window.
 QWidget* OwnerWindow(std::uintptr_t owner) {
@@ -71,9 +75,13 @@ void Warn(QWidget* parent, const QString& title, const QString& text) {
 
 }  // namespace
 
-void SetDialogHook(DialogHook hook) { Hook() = std::move(hook); }
+void SetDialogHook(DialogHook hook) {
+  Hook() = std::move(hook);
+}
 
-void SetProgressDelay(std::chrono::milliseconds delay) { ProgressDelay() = delay; }
+void SetProgressDelay(std::chrono::milliseconds delay) {
+  ProgressDelay() = delay;
+}
 
 // --- progress ---------------------------------------------------------------------------------
 
@@ -129,7 +137,9 @@ bool QtUi::Progress(std::uint32_t done) {
   return !p.cancelled;
 }
 
-void QtUi::EndProgress() { progress_.reset(); }
+void QtUi::EndProgress() {
+  progress_.reset();
+}
 
 // --- hardware settings ------------------------------------------------------------------------
 
@@ -192,8 +202,9 @@ std::optional<SettingsForm> QtUi::EditSettings(std::uintptr_t owner, const Setti
       }
       edited.hardware[i] = *value;
     }
-    edited.switches = {connected->isChecked(), inserted->isChecked(), chip->currentText().toStdString(),
-                       fault->isChecked(), static_cast<std::uint32_t>(row_time->value())};
+    edited.switches = {connected->isChecked(), inserted->isChecked(),
+                       chip->currentText().toStdString(), fault->isChecked(),
+                       static_cast<std::uint32_t>(row_time->value())};
     dialog.accept();
   });
   layout->addWidget(buttons);
@@ -220,7 +231,8 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
       combo->setObjectName(Text(setting.name));
       std::optional<std::size_t> selected = SelectedOption(setting, form.config);
       if (!selected) {
-        combo->addItem(QString("(0x%1: none of these)").arg(form.config[setting.index] & setting.mask, 2, 16, QChar('0')),
+        combo->addItem(QString("(0x%1: none of these)")
+                           .arg(form.config[setting.index] & setting.mask, 2, 16, QChar('0')),
                        -1);
       }
       for (std::size_t o = 0; o < setting.options.size(); ++o) {
@@ -237,12 +249,15 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
       choices.push_back(combo);
     }
   } else {
-    layout->addWidget(new QLabel("The gputils description of this part is not installed: edit the bytes.", &dialog));
+    layout->addWidget(new QLabel(
+        "The gputils description of this part is not installed: edit the bytes.", &dialog));
     for (std::size_t i = 0; i < kConfigBytes; ++i) {
       if (form.device->config[i].mask == 0) continue;
-      auto* edit = new QLineEdit(QString("%1").arg(form.config[i], 2, 16, QChar('0')).toUpper(), page);
+      auto* edit =
+          new QLineEdit(QString("%1").arg(form.config[i], 2, 16, QChar('0')).toUpper(), page);
       edit->setObjectName(Text(ConfigRegisterName(i)));
-      edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{1,2}"), edit));
+      edit->setValidator(
+          new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{1,2}"), edit));
       rows->addRow(QString("%1 (0x%2), bits 0x%3")
                        .arg(Text(ConfigRegisterName(i)))
                        .arg(kConfigAddress + i, 6, 16, QChar('0'))
@@ -273,7 +288,9 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
     }
     for (std::size_t c = 0; c < choices.size(); ++c) {
       int option = choices[c]->currentData().toInt();
-      if (option >= 0) ApplyOption(form.settings[c], form.settings[c].options[static_cast<std::size_t>(option)], edited);
+      if (option >= 0)
+        ApplyOption(form.settings[c], form.settings[c].options[static_cast<std::size_t>(option)],
+                    edited);
     }
     dialog.accept();
   });
