@@ -32,7 +32,8 @@ using Tree = std::map<std::string, Key>;  // by lower-case path
 
 std::string Unescape(std::string_view text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) out += text[i] == '\\' && i + 1 < text.size() ? text[++i] : text[i];
+  for (std::size_t i = 0; i < text.size(); ++i)
+    out += text[i] == '\\' && i + 1 < text.size() ? text[++i] : text[i];
   return out;
 }
 
@@ -88,7 +89,9 @@ class FileStore : public Store {
     Key* current = nullptr;
     for (int number = 1; std::getline(in, line); ++number) {
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      auto fail = [&] { return SettingsError(file_.string() + ":" + std::to_string(number) + ": cannot read"); };
+      auto fail = [&] {
+        return SettingsError(file_.string() + ":" + std::to_string(number) + ": cannot read");
+      };
       if (line.empty() || (number == 1 && line == "REGEDIT4")) continue;
       if (line.front() == '[' && line.back() == ']' && line.starts_with(std::string("[") + kRoot)) {
         std::string path = line.substr(1 + sizeof kRoot - 1, line.size() - sizeof kRoot - 1);
@@ -100,7 +103,8 @@ class FileStore : public Store {
       std::string name = Unescape(std::string_view(line).substr(1, eq - 1));
       std::string_view data = std::string_view(line).substr(eq + 2);
       if (data.starts_with("dword:") && data.size() == 14) {
-        current->values[Lower(name)] = {name, static_cast<std::uint32_t>(std::stoul(std::string(data.substr(6)), nullptr, 16))};
+        current->values[Lower(name)] = {
+            name, static_cast<std::uint32_t>(std::stoul(std::string(data.substr(6)), nullptr, 16))};
       } else if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
         current->values[Lower(name)] = {name, Unescape(data.substr(1, data.size() - 2))};
       } else {
