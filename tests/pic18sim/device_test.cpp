@@ -87,8 +87,8 @@ TEST(DeviceTable, ConfigurationBytesMatchTheHeadersAndGpasm) {
 
 TEST(DeviceTable, ProtectionBlocksMatchTheHeaders) {
   // "_CP1_ON_5L EQU H'FD' ; Block 1 (002000-003FFFh) code protected"
-  static const std::regex block(
-      R"(_CP(\d|B)_ON_5[LH]\s+EQU\s+H'[0-9A-F]+'\s+;\s+(?:Boot )?[Bb]lock(?: \d)? \(([0-9A-F]+)-([0-9A-F]+)h\))");
+  static const std::regex block(R"(_CP(\d|B)_ON_5[LH]\s+EQU\s+H'[0-9A-F]+'\s+;\s+)"
+                                R"((?:Boot )?[Bb]lock(?: \d)? \(([0-9A-F]+)-([0-9A-F]+)h\))");
   for (const Device& d : Devices()) {
     SCOPED_TRACE(d.name);
     std::string header = test::ReadText(kGputils / "header" / HeaderFileName(d));

@@ -39,6 +39,11 @@ bool HaveApplication() {
   return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+// Upper-case hexadecimal digits, zero-padded, as the program shows numbers.
+QString Hex(std::size_t value, int digits) {
+  return QString("%1").arg(value, digits, 16, QChar('0')).toUpper();
+}
+
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -231,9 +236,8 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
       combo->setObjectName(Text(setting.name));
       std::optional<std::size_t> selected = SelectedOption(setting, form.config);
       if (!selected) {
-        combo->addItem(QString("(0x%1: none of these)")
-                           .arg(form.config[setting.index] & setting.mask, 2, 16, QChar('0')),
-                       -1);
+        combo->addItem(
+            "(0x" + Hex(form.config[setting.index] & setting.mask, 2) + ": none of these)", -1);
       }
       for (std::size_t o = 0; o < setting.options.size(); ++o) {
         const ConfigOption& option = setting.options[o];
@@ -243,8 +247,8 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
       }
       if (selected) combo->setCurrentIndex(static_cast<int>(*selected));
       combo->setToolTip(QString("%1 (0x%2)")
-                            .arg(Text(ConfigRegisterName(setting.index)))
-                            .arg(kConfigAddress + setting.index, 6, 16, QChar('0')));
+                            .arg(Text(ConfigRegisterName(setting.index)),
+                                 Hex(kConfigAddress + setting.index, 6)));
       rows->addRow(Text(setting.title), combo);
       choices.push_back(combo);
     }
@@ -259,11 +263,8 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
       edit->setValidator(
           new QRegularExpressionValidator(QRegularExpression("[0-9A-Fa-f]{1,2}"), edit));
       rows->addRow(QString("%1 (0x%2), bits 0x%3")
-                       .arg(Text(ConfigRegisterName(i)))
-                       .arg(kConfigAddress + i, 6, 16, QChar('0'))
-                       .arg(form.device->config[i].mask, 2, 16, QChar('0'))
-                       .toUpper()
-                       .replace("0X", "0x"),
+                       .arg(Text(ConfigRegisterName(i)), Hex(kConfigAddress + i, 6),
+                            Hex(form.device->config[i].mask, 2)),
                    edit);
       bytes.emplace_back(i, edit);
     }
