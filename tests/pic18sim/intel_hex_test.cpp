@@ -45,6 +45,12 @@ TEST(Checksum, WorkedExamplesOfTheProgrammingSpecification) {
   image.eeprom.assign(image.eeprom.size(), 0x34);
   EXPECT_EQ(Checksum(image, F452()), 0x822E);
   EXPECT_EQ(Checksum(ErasedImage(*FindDevice("PIC18F4520")), *FindDevice("PIC18F4520")), 0x835A);
+  // DS39583's table for the PIC18F6720: 0x05A8 erased, 0x04FE with 0xAA at both ends.
+  const Device& f6720 = *FindDevice("PIC18F6720");
+  Image big = ErasedImage(f6720);
+  EXPECT_EQ(Checksum(big, f6720), 0x05A8);
+  big.program.front() = big.program.back() = 0xAA;
+  EXPECT_EQ(Checksum(big, f6720), 0x04FE);
 }
 
 TEST(IntelHex, ReadsWhatItWritesForEveryPart) {

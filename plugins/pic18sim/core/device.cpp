@@ -8,9 +8,10 @@ namespace {
 
 // Configuration bytes in address order, 0x300000 to 0x30000D: {implemented mask, unprogrammed
 // value}. Sources: the "configuration bits and device IDs" tables of DS39564 (PIC18FXX2),
-// DS39631 (PIC18F2420/2520/4420/4520), DS39632 (PIC18F2455/2550/4455/4550) and DS39626
-// (PIC18F2525/2620/4525/4620); the same masks are what the checksum tables of the programming
-// specifications DS39576 and DS39622 AND the bytes with.
+// DS39631 (PIC18F2420/2520/4420/4520), DS39632 (PIC18F2455/2550/4455/4550), DS39626
+// (PIC18F2525/2620/4525/4620) and DS39609 (PIC18F6520/6620/6720/8520/8620/8720); the same masks are
+// what the checksum tables of the programming specifications DS39576, DS39583 and DS39622 AND the
+// bytes with.
 constexpr std::array<ConfigByte, kConfigBytes> kFxx2Config = {{
     {0x00, 0x00},
     {0x27, 0x27},
@@ -77,6 +78,25 @@ constexpr std::array<ConfigByte, kConfigBytes> kF4550Config = {{
     {0x40, 0x40},
 }};
 
+// 128 KB in eight 16 KB blocks: CP0-CP7, WRT0-WRT7 and EBTR0-EBTR7 fill their bytes. The
+// checksum table of DS39583 (PIC18FXX20) gives 0x05A8 for an erased PIC18F6720 with these masks.
+constexpr std::array<ConfigByte, kConfigBytes> kF6720Config = {{
+    {0x00, 0x00},
+    {0x27, 0x27},
+    {0x0F, 0x0F},
+    {0x0F, 0x0F},
+    {0x00, 0x00},
+    {0x01, 0x01},
+    {0x85, 0x85},
+    {0x00, 0x00},
+    {0xFF, 0xFF},
+    {0xC0, 0xC0},
+    {0xFF, 0xFF},
+    {0xE0, 0xE0},
+    {0xFF, 0xFF},
+    {0x40, 0x40},
+}};
+
 // Device IDs: DEVID2 (DEV10:DEV3) and DEVID1 (DEV2:DEV0, REV4:REV0) from the same datasheets.
 constexpr Device kDevices[] = {
     {"PIC18F452", 0x8000, 256, 0x0420, 0x0200, 0x2000, kFxx2Config},
@@ -86,6 +106,7 @@ constexpr Device kDevices[] = {
     {"PIC18F2550", 0x8000, 256, 0x1240, 0x0800, 0x2000, kF2550Config},
     {"PIC18F4550", 0x8000, 256, 0x1200, 0x0800, 0x2000, kF4550Config},
     {"PIC18F4620", 0x10000, 1024, 0x0C00, 0x0800, 0x4000, kF4520Config},
+    {"PIC18F6720", 0x20000, 1024, 0x0620, 0x0200, 0x4000, kF6720Config},
 };
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
