@@ -119,9 +119,9 @@ class FileStore : public Store {
     for (const auto& [lower, key] : tree) {
       text += "\n[" + std::string(kRoot) + key.path + "]\n";
       for (const auto& [name_lower, entry] : key.values) {
-        text += "\"" + Escape(entry.first) + "\"=";
+        text.append(1, '"').append(Escape(entry.first)).append("\"=");
         if (const auto* s = std::get_if<std::string>(&entry.second)) {
-          text += "\"" + Escape(*s) + "\"\n";
+          text.append(1, '"').append(Escape(*s)).append("\"\n");
         } else {
           char dword[16];
           std::snprintf(dword, sizeof dword, "dword:%08x\n", std::get<std::uint32_t>(entry.second));
