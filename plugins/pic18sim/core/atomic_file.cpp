@@ -37,9 +37,10 @@ std::string WriteFileAtomically(const std::filesystem::path& file, std::string_v
   std::string temp;
   int fd = -1;
   for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temp = (folder / ("." + file.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                      std::to_string(attempt)))
-               .string();
+    std::string name = file.filename().string();
+    name.insert(0, 1, '.');
+    name += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    temp = (folder / name).string();
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) return Failure(file, errno);
   }

@@ -29,12 +29,17 @@ constexpr std::uint8_t kBlank = 3;
 
 std::string Args(std::initializer_list<long long> values) {
   std::string text;
-  for (long long v : values) text += (text.empty() ? "" : ",") + std::to_string(v);
+  for (long long v : values) {
+    if (!text.empty()) text += ',';
+    text += std::to_string(v);
+  }
   return text;
 }
 
 std::string Quoted(const char* path) {
-  return path ? "\"" + std::string(path) + "\"" : "null";
+  if (!path) return "null";
+  std::string quoted(1, '"');
+  return quoted.append(path).append(1, '"');
 }
 
 std::filesystem::path HomeFolder() {
