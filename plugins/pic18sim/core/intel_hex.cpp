@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <span>
 
 namespace pic18sim {
@@ -235,10 +234,15 @@ HexResult ReadHexFile(const std::filesystem::path& file, const Device& device,
     return failed;
   }
   std::ifstream in(file, std::ios::binary);
-  std::string text;
-  if (in) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in && !in.eof()) {
+  std::string text(ec ? 0 : static_cast<std::size_t>(size), '\0');
+  if (in) in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!in) {
     failed.error = file.string() + ": " + std::strerror(errno);
+    return failed;
+  }
+  // A file that grew while it was read is refused rather than cut short.
+  if (in.peek() != std::char_traits<char>::eof()) {
+    failed.error = file.string() + ": changed while it was read";
     return failed;
   }
   HexResult result = ParseHex(text, device, accept_device_id);
