@@ -125,7 +125,10 @@ TEST(DeviceTable, LookUpByNameAndDeviceId) {
   EXPECT_EQ(FindDeviceById(0x1087), FindDevice("PIC18F4520"));  // revision bits ignored
   EXPECT_EQ(FindDeviceById(0x1060), nullptr);
   std::set<std::uint16_t> ids;
-  for (const Device& d : Devices()) ids.insert(d.device_id);
+  for (const Device& d : Devices()) {
+    ids.insert(d.device_id);
+    EXPECT_LT(d.name.size(), 12u) << d.name;  // _ReadRevDev's area keeps a terminating zero
+  }
   EXPECT_EQ(ids.size(), Devices().size());
   EXPECT_EQ(HeaderFileName(*FindDevice("PIC18F4550")), "p18f4550.inc");
   EXPECT_EQ(ConfigRegisterName(0), "CONFIG1L");

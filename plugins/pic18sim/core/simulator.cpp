@@ -118,24 +118,28 @@ std::filesystem::path Simulator::SparePath(const Device& device) const {
   return options_.chip_file.parent_path() / ("spare-" + std::string(device.name) + ".hex");
 }
 
-std::optional<Chip> Simulator::ReadChipFile(const std::filesystem::path& file, const Device* wanted,
+std::optional<Chip> Simulator::ReadChipFile(const std::filesystem::path& file, const Device& wanted,
                                             std::string& error) const {
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return std::nullopt;  // no chip yet
   std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;  // no file: no chip yet
   std::string text(std::istreambuf_iterator<char>(in), {});
+  if (!in && !in.eof()) {
+    error = file.string() + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
   // The device ID inside tells the part; a file without one is taken for the part wanted.
-  std::vector<const Device*> candidates;
-  if (wanted) candidates.push_back(wanted);
+  std::vector<const Device*> candidates = {&wanted};
   for (const Device& d : Devices()) {
-    if (&d != wanted) candidates.push_back(&d);
+    if (&d != &wanted) candidates.push_back(&d);
   }
   for (const Device* device : candidates) {
     HexResult hex = ParseHex(text, *device, true);
     if (!hex.ok()) {
-      if (device == candidates.front()) error = file.string() + ": " + hex.error;
+      if (device == &wanted) error = file.string() + ": " + hex.error;
       continue;
     }
-    if (hex.device_id ? FindDeviceById(*hex.device_id) == device : device == wanted) {
+    if (hex.device_id ? FindDeviceById(*hex.device_id) == device : device == &wanted) {
       error.clear();
       return Chip(*device, std::move(hex.image));
     }
@@ -152,7 +156,7 @@ void Simulator::SaveChip(const std::filesystem::path& file, const Chip& chip) {
 
 std::optional<Chip> Simulator::TakeChip(const std::filesystem::path& file, const Device& wanted) {
   std::string error;
-  std::optional<Chip> chip = ReadChipFile(file, &wanted, error);
+  std::optional<Chip> chip = ReadChipFile(file, wanted, error);
   if (!chip && !error.empty()) {
     // Keep the unreadable file for the user rather than overwrite it later.
     std::filesystem::path kept = file;

@@ -130,7 +130,7 @@ class Simulator {
   void Wait(std::chrono::microseconds time) const;
   void LoadChip();
   std::optional<Chip> TakeChip(const std::filesystem::path& file, const Device& wanted);
-  std::optional<Chip> ReadChipFile(const std::filesystem::path& file, const Device* wanted,
+  std::optional<Chip> ReadChipFile(const std::filesystem::path& file, const Device& wanted,
                                    std::string& error) const;
   void SaveChip(const std::filesystem::path& file, const Chip& chip);
   std::filesystem::path SparePath(const Device& device) const;
