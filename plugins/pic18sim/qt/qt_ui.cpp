@@ -234,6 +234,9 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
     for (const ConfigSetting& setting : form.settings) {
       auto* combo = new QComboBox(page);
       combo->setObjectName(Text(setting.name));
+      // Long descriptions are read in the open list; closed, the boxes fit the dialog.
+      combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+      combo->setMinimumContentsLength(32);
       std::optional<std::size_t> selected = SelectedOption(setting, form.config);
       if (!selected) {
         combo->addItem(
@@ -272,6 +275,7 @@ std::optional<ConfigBytes> QtUi::EditConfig(std::uintptr_t owner, const ConfigFo
   auto* scroll = new QScrollArea(&dialog);
   scroll->setWidget(page);
   scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   layout->addWidget(scroll);
 
   ConfigBytes edited = form.config;
