@@ -33,15 +33,15 @@ const FaceInfo& Info(Face face) {
 
 }  // namespace
 
-QFont MakeFont(const FontSpec& spec) {
-  const FaceInfo& info = Info(spec.face);
+QFont MakeFont(const FontSpec& wanted) {
+  const FaceInfo& info = Info(wanted.face);
   QFont font(info.families.front());
   font.setFamilies(info.families);
   font.setStyleHint(info.hint);
-  font.setFixedPitch(spec.face == Face::Mono);
-  font.setPixelSize(spec.pixels);
-  font.setBold(spec.bold);
-  font.setItalic(spec.italic);
+  font.setFixedPitch(wanted.face == Face::Mono);
+  font.setPixelSize(wanted.pixels);
+  font.setBold(wanted.bold);
+  font.setItalic(wanted.italic);
   return font;
 }
 

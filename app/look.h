@@ -30,7 +30,7 @@ struct FontSpec {
   bool italic = false;
 };
 
-QFont MakeFont(const FontSpec& spec);
+QFont MakeFont(const FontSpec& wanted);
 
 // Widens a label whose text runs past its width in the substitute face: the
 // labels were sized to their text, and a clipped letter helps nobody.

@@ -217,17 +217,17 @@ void TMainWindow::BuildControls() {
        "Quit", "exit.svg"},
   }};
   // clang-format on
-  for (const ButtonSpec& spec : buttons) {
-    auto* button = Make<QToolButton>(parents[spec.parent], spec.name, spec.geometry);
-    button->setText(spec.text);
-    button->setToolTip(spec.hint);
-    button->setIcon(QIcon(Picture(spec.picture, {32, 32})));
+  for (const ButtonSpec& entry : buttons) {
+    auto* button = Make<QToolButton>(parents[entry.parent], entry.name, entry.geometry);
+    button->setText(entry.text);
+    button->setToolTip(entry.hint);
+    button->setIcon(QIcon(Picture(entry.picture, {32, 32})));
     button->setIconSize({32, 32});
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setFocusPolicy(Qt::NoFocus);
     button->setFont(MakeFont(kControlFont));
-    button->setEnabled(spec.member == &TMainWindow::SB_exit_);
-    this->*spec.member = button;
+    button->setEnabled(entry.member == &TMainWindow::SB_exit_);
+    this->*entry.member = button;
   }
 
   DisplayCombo_ = Make<QComboBox>(parents[CurDisplay_Box], "DisplayCombo", {6, 18, 96, 21});
@@ -316,15 +316,15 @@ void TMainWindow::BuildControls() {
 void TMainWindow::BuildStatusBar() {
   auto* bar = Make<QWidget>(this, "StatusBar1", {0, 311, kClientSize.width(), 19});
   for (std::size_t i = 0; i < kPanels.size(); ++i) {
-    const PanelSpec& spec = kPanels[i];
-    const int width = spec.width != 0 ? spec.width : bar->width() - spec.left;
-    auto* panel = Make<QLabel>(bar, "", {spec.left, 0, width, bar->height()});
+    const PanelSpec& entry = kPanels[i];
+    const int width = entry.width != 0 ? entry.width : bar->width() - entry.left;
+    auto* panel = Make<QLabel>(bar, "", {entry.left, 0, width, bar->height()});
     panel->setObjectName(QStringLiteral("Panel%1").arg(i));
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAlignment(spec.alignment);
+    panel->setAlignment(entry.alignment);
     panel->setIndent(2);
     panel->setFont(MakeFont(kStatusFont));
-    panel->setText(spec.text);
+    panel->setText(entry.text);
     panels_[i] = panel;
   }
 }
@@ -333,12 +333,12 @@ void TMainWindow::BuildMenu() {
   PopupMenu1_ = new QMenu(this);
   PopupMenu1_->setObjectName("PopupMenu1");
   for (std::size_t i = 0; i < kMenu.size(); ++i) {
-    const MenuSpec& spec = kMenu[i];
-    QAction* item = PopupMenu1_->addAction(spec.caption);
-    item->setObjectName(spec.name);
-    item->setEnabled(spec.enabled);
-    item->setCheckable(spec.checkable);
-    connect(item, &QAction::triggered, this, [this, item, handler = spec.handler] {
+    const MenuSpec& entry = kMenu[i];
+    QAction* item = PopupMenu1_->addAction(entry.caption);
+    item->setObjectName(entry.name);
+    item->setEnabled(entry.enabled);
+    item->setCheckable(entry.checkable);
+    connect(item, &QAction::triggered, this, [this, item, handler = entry.handler] {
       // The handler sets the check mark itself; undo the menu's own toggle first.
       if (item->isCheckable()) item->setChecked(!item->isChecked());
       Act(handler);

@@ -58,11 +58,11 @@ TAboutWindow::TAboutWindow(QWidget* parent)
   image->setGeometry(2, 1, 543, 292);
   image->setPixmap(Picture("splash.svg", {543, 292}));
 
-  for (const LabelSpec& spec : kLabels) {
-    auto* label = new QLabel(spec.text, panel);
-    label->setObjectName(spec.name);
-    label->setGeometry(spec.geometry);
-    label->setFont(MakeFont(spec.font));
+  for (const LabelSpec& entry : kLabels) {
+    auto* label = new QLabel(entry.text, panel);
+    label->setObjectName(entry.name);
+    label->setGeometry(entry.geometry);
+    label->setFont(MakeFont(entry.font));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(palette);
