@@ -228,7 +228,7 @@ TEST_F(Integration, TheSplashShowsForFiveSecondsWithTheWindowDisabled) {
     return splash != nullptr;
   }, 1000));
   EXPECT_FALSE(window->isEnabled());
-  QTest::qWait(4500);
+  QTest::qWait(4000);
   EXPECT_TRUE(splash->isVisible());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !splash->isVisible(); }, 1500));
   EXPECT_TRUE(window->isEnabled());
