@@ -8,6 +8,7 @@
 #include <set>
 
 #include "operations/commands.h"
+#include "settings/file_store.h"
 #include "tests/fakes/fake_view.h"
 #include "tests/fakes/plugin_files.h"
 #include "tests/fakes/recording_plugin.h"
@@ -498,6 +499,38 @@ TEST_F(RealPluginCommandsTest, NothingReachesALibraryOnceARefusalUnloadedIt) {
   c.AutotectPICClick();
   EXPECT_EQ(v.status[StatusPanel::Hardware], "HW not detected");
   EXPECT_FALSE(fakes::IsLoaded(good));
+}
+
+// Two runs of the program over one settings file: the first chooses the
+// plug-in and closes, which unloads it; the second loads it again at start.
+TEST_F(RealPluginCommandsTest, CloseUnloadsAndTheNextStartLoadsTheStoredPluginAgain) {
+  const auto file = std::filesystem::path(testing::TempDir()) / "tessil_restart.reg";
+  std::filesystem::remove(file);
+  struct Run {
+    fakes::FakeView view;
+    Session session;
+    Commands commands{session, view};
+  };
+  {
+    Run first;
+    first.commands.CreateSettings(std::make_unique<FileStore>(file));
+    first.commands.AfterShown();
+    first.view.openAnswers.push_back(good);
+    first.commands.SelectPICClick();
+    ASSERT_TRUE(fakes::IsLoaded(good));
+    first.commands.FormClose();
+    EXPECT_FALSE(fakes::IsLoaded(good));
+  }
+  Run second;
+  second.commands.CreateSettings(std::make_unique<FileStore>(file));
+  second.commands.AfterShown();
+  ASSERT_NE(fakes::LoadedRecorder(good), nullptr);
+  EXPECT_THAT(fakes::LoadedRecorder(good)->TakeLog(),
+              ElementsAre("_ShowDLL(23063)", "_InitHardware"));
+  EXPECT_EQ(second.view.status[StatusPanel::Plugin], "DLL : librecording.so");
+  EXPECT_TRUE(second.session.FullRead);
+  second.commands.FormClose();
+  std::filesystem::remove(file);
 }
 
 TEST_F(RealPluginCommandsTest, PathOverTwoHundredFiftyFiveCharactersIsCarriedWhole) {
