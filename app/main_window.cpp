@@ -24,6 +24,7 @@
 
 #include "app/look.h"
 #include "app/splash_window.h"
+#include "operations/messages.h"
 #include "settings/file_store.h"
 
 namespace tessil {
@@ -118,8 +119,6 @@ constexpr std::array<PanelSpec, 3> kPanels{{
     {662, 0, Qt::AlignCenter, "Unknow hardware"},
 }};
 
-constexpr char kHexFilter[] = "*.hex|*.hex";
-
 // "description|pattern|description|pattern..." as the dialog's name filters;
 // several patterns in one entry are separated by ";". A lone description at
 // the end is its own pattern.
@@ -142,7 +141,7 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
   dialog->setAcceptMode(mode);
   dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                       : QFileDialog::AnyFile);
-  dialog->setNameFilters(NameFilters(kHexFilter));
+  dialog->setNameFilters(NameFilters(text::kHexFilter));
   return dialog;
 }
 
