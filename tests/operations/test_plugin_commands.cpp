@@ -9,6 +9,7 @@
 
 #include "operations/commands.h"
 #include "settings/file_store.h"
+#include "settings/memory_store.h"
 #include "tests/fakes/fake_view.h"
 #include "tests/fakes/plugin_files.h"
 #include "tests/fakes/recording_plugin.h"
@@ -25,37 +26,6 @@ using testing::IsEmpty;
 constexpr char kRefusal[] =
     "             DLL interface error !\n Download a newer version of the DLL.";
 const Message kRefusalMessage{kRefusal, "DLL message ...", MessageIcon::Stop};
-
-// A store in memory; key and value names match case-insensitively.
-class TestStore : public Store {
- public:
-  bool KeyExists(std::string_view key) const override { return keys_.contains(Fold(key)); }
-  void CreateKey(std::string_view key) override {
-    for (std::size_t end = key.find('\\', 1); end != std::string_view::npos;
-         end = key.find('\\', end + 1)) {
-      keys_.insert(Fold(key.substr(0, end)));
-    }
-    keys_.insert(Fold(key));
-  }
-  std::optional<StoreValue> Read(std::string_view key, std::string_view name) const override {
-    auto found = values_.find({Fold(key), Fold(name)});
-    if (found == values_.end()) return std::nullopt;
-    return found->second;
-  }
-  void Write(std::string_view key, std::string_view name, const StoreValue& value) override {
-    if (!KeyExists(key)) throw SettingsError("no key " + std::string(key));
-    values_[{Fold(key), Fold(name)}] = value;
-  }
-
- private:
-  static std::string Fold(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return folded;
-  }
-  std::set<std::string> keys_;
-  std::map<std::pair<std::string, std::string>, StoreValue> values_;
-};
 
 // Everything of the window that these commands may change.
 struct ViewState {
@@ -85,7 +55,7 @@ class PluginCommandsTest : public testing::Test {
   explicit PluginCommandsTest(LibraryOpener opener = fakes::InProcessOpener())
       : s(std::move(opener)) {
     Recorder().Reset();
-    auto store = std::make_unique<TestStore>();
+    auto store = std::make_unique<MemoryStore>();
     store->CreateKey(keys::kMainWindow);
     store->CreateKey(keys::kDll);
     store->Write(keys::kDll, "filename", std::string("/old/libold.so"));
@@ -118,7 +88,7 @@ class PluginCommandsTest : public testing::Test {
   Session s;
   FakeView v;
   Commands c{s, v};
-  TestStore* store_;
+  MemoryStore* store_;
 };
 
 TEST_F(PluginCommandsTest, AcceptedPluginIsGreetedInitialisedAndOffered) {
@@ -245,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A store whose plug-in key was deleted by hand: the open fails, so the
 // dialog offers and the choice lands in the key that was current before.
 TEST_F(PluginCommandsTest, SelectWithoutThePluginKeyUsesTheKeyCurrentBefore) {
-  auto bare = std::make_unique<TestStore>();
+  auto bare = std::make_unique<MemoryStore>();
   bare->CreateKey(keys::kTop);
   bare->Write(keys::kTop, "filename", std::string("/top/libold.so"));
   store_ = bare.get();

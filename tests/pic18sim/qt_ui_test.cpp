@@ -93,7 +93,7 @@ TEST_F(QtUiTest, TheSettingsDialogReturnsWhatTheUserEntered) {
     Child<QSpinBox>(d, "rowTime")->setValue(0);
     Press(d, QDialogButtonBox::Ok);
   });
-  SettingsForm form = LoadSettings(test::MapStore{});
+  SettingsForm form = LoadSettings(tessil::MemoryStore{});
   std::optional<SettingsForm> edited = ui.EditSettings(0, form);
   ASSERT_TRUE(edited);
   form.hardware[0] = 7;

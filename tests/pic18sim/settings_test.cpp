@@ -15,7 +15,7 @@ namespace pic18sim {
 namespace {
 
 TEST(SimSettings, MissingOrMistypedValuesReadAsDefaults) {
-  test::MapStore store;
+  tessil::MemoryStore store;
   const SettingsForm defaults{{2, 0x80, 1, 4, 8, 0x20, 0x10, 0x20, 0x10, 0x10, 0xFF, 0x10, 0x378},
                               {}};
   EXPECT_EQ(LoadSettings(store), defaults);
@@ -25,13 +25,13 @@ TEST(SimSettings, MissingOrMistypedValuesReadAsDefaults) {
   store.Write(kSimulatorKey, "Connected", std::string("no"));
   store.Write(kSimulatorKey, "ChipType", std::uint32_t{452});
   store.Write(kSimulatorKey, "RowTime", std::string("fast"));
-  EXPECT_EQ(LoadSettings(store), LoadSettings(test::MapStore{}));
+  EXPECT_EQ(LoadSettings(store), LoadSettings(tessil::MemoryStore{}));
   store.Write(kSimulatorKey, "ChipType", std::string("PIC16F84"));  // not a part we know
   EXPECT_EQ(LoadSettings(store).switches.chip, "PIC18F452");
 }
 
 TEST(SimSettings, SavedValuesReadBack) {
-  test::MapStore store;
+  tessil::MemoryStore store;
   SettingsForm form;
   for (std::size_t i = 0; i < form.hardware.size(); ++i)
     form.hardware[i] = 0xFFFFFFF0u + static_cast<std::uint32_t>(i);

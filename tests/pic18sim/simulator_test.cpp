@@ -123,7 +123,7 @@ class SimulatorTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  test::MapStore store;
+  tessil::MemoryStore store;
   FakeUi ui;
 };
 
@@ -416,7 +416,9 @@ TEST_F(SimulatorTest, WordsAndIdBytesOfEitherImage) {
 TEST_F(SimulatorTest, TheSettingsDialogStoresTheHardwareValuesAndSwitches) {
   auto sim = Make();
   sim->ShowSettings(0);  // cancelled
-  EXPECT_EQ(store.writes(), 0);
+  EXPECT_EQ(std::ranges::count_if(store.changes(),
+                                  [](const std::string& c) { return c.starts_with("write "); }),
+            0);
   EXPECT_EQ(ui.settings_shown.hardware[0], 2u);  // seeded CLOCK_MASK when the store has none
   EXPECT_EQ(ui.settings_shown.switches, sim->switches());
 

@@ -76,26 +76,4 @@ std::string SampleProgram(const std::string& processor, std::uint32_t program_by
          "    END\n";
 }
 
-std::string MapStore::Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
-std::optional<tessil::StoreValue> MapStore::Read(std::string_view key,
-                                                 std::string_view name) const {
-  auto k = keys_.find(Lower(key));
-  if (k == keys_.end()) return std::nullopt;
-  auto v = k->second.find(Lower(name));
-  if (v == k->second.end()) return std::nullopt;
-  return v->second;
-}
-
-void MapStore::Write(std::string_view key, std::string_view name, const tessil::StoreValue& value) {
-  auto k = keys_.find(Lower(key));
-  if (k == keys_.end()) throw tessil::SettingsError("no key " + std::string(key));
-  k->second[Lower(name)] = value;
-  ++writes_;
-}
-
 }  // namespace pic18sim::test

@@ -1,5 +1,4 @@
-// Helpers for the simulated programmer's tests: a scratch folder, running tools, an in-memory
-// settings store.
+// Helpers for the simulated programmer's tests: a scratch folder, running tools, assembling.
 #pragma once
 
 #include <filesystem>
@@ -8,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "settings/settings.h"
+#include "settings/memory_store.h"
 
 namespace pic18sim::test {
 
@@ -43,20 +42,5 @@ std::filesystem::path Assemble(const std::filesystem::path& folder, const std::s
 // vector, the ID locations, data EEPROM and the given CONFIG lines.
 std::string SampleProgram(const std::string& processor, std::uint32_t program_bytes,
                           const std::string& config_lines);
-
-class MapStore : public tessil::Store {
- public:
-  bool KeyExists(std::string_view key) const override { return keys_.contains(Lower(key)); }
-  void CreateKey(std::string_view key) override { keys_.insert({Lower(key), {}}); }
-  std::optional<tessil::StoreValue> Read(std::string_view key,
-                                         std::string_view name) const override;
-  void Write(std::string_view key, std::string_view name, const tessil::StoreValue& value) override;
-  int writes() const { return writes_; }
-
- private:
-  static std::string Lower(std::string_view text);
-  std::map<std::string, std::map<std::string, tessil::StoreValue>> keys_;
-  int writes_ = 0;
-};
 
 }  // namespace pic18sim::test

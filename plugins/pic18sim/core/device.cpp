@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "settings/key_tree.h"
+
 namespace pic18sim {
 namespace {
 
@@ -109,13 +111,6 @@ constexpr Device kDevices[] = {
     {"PIC18F6720", 0x20000, 1024, 0x0620, 0x0200, 0x4000, kF6720Config},
 };
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) ==
-           std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 }  // namespace
 
 std::span<const Device> Devices() {
@@ -127,8 +122,8 @@ const Device& DefaultDevice() {
 }
 
 const Device* FindDevice(std::string_view name) {
-  auto it =
-      std::ranges::find_if(kDevices, [&](const Device& d) { return EqualNoCase(d.name, name); });
+  auto it = std::ranges::find_if(
+      kDevices, [&](const Device& d) { return tessil::EqualsNoCase(d.name, name); });
   return it == std::end(kDevices) ? nullptr : &*it;
 }
 
