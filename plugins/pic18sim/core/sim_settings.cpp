@@ -20,7 +20,7 @@ SettingsForm LoadSettings(const tessil::Store& store) {
   SettingsForm form;
   for (std::size_t i = 0; i < kHardwareValues.size(); ++i) {
     form.hardware[i] = ReadNumber(store, kHardwareKey, kHardwareValues[i].name)
-                           .value_or(kHardwareValues[i].seeded);
+                           .value_or(static_cast<std::uint32_t>(kHardwareValues[i].value));
   }
   Switches& s = form.switches;
   auto flag = [&](std::string_view name, bool fallback) {

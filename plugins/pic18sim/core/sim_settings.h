@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -13,30 +14,12 @@
 
 namespace pic18sim {
 
-inline constexpr char kHardwareKey[] = "\\Software\\Tessil\\DLL\\Settings";
+inline constexpr const char* kHardwareKey = tessil::keys::kDllSettings;
 inline constexpr char kSimulatorKey[] = "\\Software\\Tessil\\DLL\\Simulator";
 
-struct HardwareValue {
-  std::string_view name;
-  std::uint32_t seeded;  // the value the program seeds the store with
-};
-
-// The lines of the programmer (mask and inversion each), two delays and the port address.
-inline constexpr std::array<HardwareValue, 13> kHardwareValues = {{
-    {"CLOCK_MASK", 2},
-    {"DATA_FROM_PIC_MASK", 0x80},
-    {"DATA_TO_PIC_MASK", 1},
-    {"VPP_MASK", 4},
-    {"VCC_MASK", 8},
-    {"CLOCK_INV", 0x20},
-    {"DATA_FROM_PIC_INV", 0x10},
-    {"DATA_TO_PIC_INV", 0x20},
-    {"VPP_INV", 0x10},
-    {"VCC_INV", 0x10},
-    {"DelayIO", 0xFF},
-    {"DelayProg", 0x10},
-    {"LPT_port_@", 0x378},
-}};
+// The lines of the programmer (mask and inversion each), two delays and the port address,
+// with the defaults the program seeds them with.
+inline constexpr std::span kHardwareValues{tessil::kPluginValueDefaults};
 
 // The simulation's switches and their value names in the store.
 struct Switches {
