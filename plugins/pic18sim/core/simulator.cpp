@@ -1,6 +1,7 @@
 #include "plugins/pic18sim/core/simulator.h"
 
 #include <pwd.h>
+#include <tessil/plugin.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,13 +20,14 @@
 namespace pic18sim {
 namespace {
 
-constexpr std::uint8_t kRefused = 1;
-constexpr std::uint8_t kVerifyFailed = 5;
-constexpr std::uint8_t kLocked = 6;
-constexpr std::uint8_t kDeviceFound = 7;
-constexpr std::uint8_t kHwAbsent = 8;
-constexpr std::uint8_t kAborted = 10;
-constexpr std::uint8_t kBlank = 3;
+// The interface's result codes, typed as the entry points return them.
+constexpr std::uint8_t kRefused = TESSIL_REFUSED;
+constexpr std::uint8_t kVerifyFailed = TESSIL_VERIFY_FAILED;
+constexpr std::uint8_t kLocked = TESSIL_LOCKED;
+constexpr std::uint8_t kDeviceFound = TESSIL_DEVICE_FOUND;
+constexpr std::uint8_t kHwAbsent = TESSIL_HW_ABSENT;
+constexpr std::uint8_t kAborted = TESSIL_ABORTED;
+constexpr std::uint8_t kBlank = TESSIL_BLANK;
 
 std::string Args(std::initializer_list<long long> values) {
   std::string text;
