@@ -308,9 +308,10 @@ std::uint8_t Simulator::RunTarget() {
 }
 
 std::uint8_t Simulator::ReadRevDev(std::uint8_t* area) {
-  if (area) std::memset(area, 0, 12);
+  if (area) std::memset(area, 0, TESSIL_REVDEV_SIZE);
   bool found = area && ChipAnswers();
-  if (found) std::ranges::copy(device().name, area);
+  // The name, zero-terminated within the area.
+  if (found) std::ranges::copy(device().name.substr(0, TESSIL_REVDEV_SIZE - 1), area);
   return Record("_ReadRevDev", "", found ? kDeviceFound : kNoAnswer);
 }
 
